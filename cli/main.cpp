@@ -1,0 +1,6 @@
+#include <cstdio>
+
+int main() {
+  std::puts("tresslin: no commands yet");
+  return 0;
+}

@@ -1,0 +1,1 @@
+// Stands in for a component folder that has no sources yet.

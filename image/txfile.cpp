@@ -1,0 +1,3 @@
+#include "image/txfile.h"
+
+bool TxFile::PutC(unsigned char c) { return Write(&c, 1, 1) == 1; }

@@ -33,7 +33,10 @@ constexpr char description[] =
     "Texts are given and printed as UTF-8 and held in Windows-1252; in the\n"
     "printed text and message, bytes below 0x20 and 0x7F are written as \\xNN.\n";
 
-constexpr char exit_status[] =
+constexpr char examples_and_exit_status[] =
+    "examples:\n"
+    "  tresslin modules --symbology 20 --data \"Tresslin-128\"\n"
+    "  tresslin modules --symbology 20 --data-hex 41E90942\n\n"
     "exit status: 0 when the result is 4 or below, 1 above, 2 for a usage error.\n";
 
 struct ModulesRequest {
@@ -94,7 +97,7 @@ int usage_error(const UsageError& error) {
 void print_help(std::span<const Option> options) {
   std::printf("%s\n%s\noptions:\n", usage_line, description);
   print_options(options, stdout);
-  std::printf("  %-22s %s\n\n%s", "--help", "this text", exit_status);
+  std::printf("  %-22s %s\n\n%s", "--help", "this text", examples_and_exit_status);
 }
 
 // A record text as UTF-8, with control bytes written as \xNN.

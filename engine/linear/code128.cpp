@@ -280,7 +280,7 @@ int emit_code128_position(const char* text, const Code128Positions& positions, i
   if (latched && !previous_latched) push_fnc4_pair(in_force, values);
   if (positions.extended[index] == Extended::shifted) values.push(fnc4_of(in_force));
 
-  if (in_force == CodeMode::set_c) {
+  if (mode == CodeMode::set_c) {
     values.push(code128_value_c(text[index], text[index + 1]));
     return index + 2;
   }

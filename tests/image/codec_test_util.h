@@ -61,6 +61,26 @@ std::vector<BYTE> expected_rgba(const TxImage& image);
 // value that many times along the rows, giving long runs.
 void fill_pattern(TxImage& image, unsigned seed, int run_length = 1);
 
+// A memory stream that refuses every byte past limit, as a full disk would.
+class LimitedStream : public TxMemFile {
+ public:
+  explicit LimitedStream(size_t limit) : limit_(limit) { Open(); }
+  size_t Write(const void* buffer, size_t size, size_t count) override {
+    if (static_cast<size_t>(Tell()) + size * count > limit_) return 0;
+    return TxMemFile::Write(buffer, size, count);
+  }
+  bool PutC(unsigned char c) override { return Write(&c, 1, 1) == 1; }
+
+ private:
+  size_t limit_;
+};
+
+// The bytes written into a memory stream so far.
+inline std::vector<BYTE> stream_bytes(TxMemFile& stream) {
+  const BYTE* buffer = stream.GetBuffer(false);
+  return buffer ? std::vector<BYTE>(buffer, buffer + stream.Size()) : std::vector<BYTE>();
+}
+
 // The chunks of a PNG file, in order (nothing when the signature is wrong).
 struct PngChunk {
   std::string type;

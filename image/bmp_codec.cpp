@@ -301,8 +301,13 @@ void TxBmpCodec::SeekToData(TxFile* stream, const BITMAPINFOHEADER& dib, long da
   }
 }
 
-void TxBmpCodec::ReadChannelMasks(TxFile* stream, const BITMAPINFOHEADER& dib, DWORD masks[3]) {
-  if (dib.biCompression != BI_BITFIELDS) {
+void TxBmpCodec::ReadChannelMasks(TxFile* stream, const BITMAPINFOHEADER& dib, long data_start,
+                                  DWORD masks[3]) {
+  // Some writers mark bit fields without room for the masks before the pixels:
+  // those files hold the default layout.
+  const bool masks_follow =
+      MasksInHeader || data_start < 0 || stream->Tell() + static_cast<long>(MASKS_SIZE) <= data_start;
+  if (dib.biCompression != BI_BITFIELDS || !masks_follow) {
     // 16 bits default to 5-5-5; 32 bits without masks take bytes as blue, green, red.
     for (int i = 0; i < 3; ++i) masks[i] = dib.biBitCount == 16 ? RGB555_MASKS[i] : 0;
     return;
@@ -340,7 +345,7 @@ bool TxBmpCodec::ReadPixels(TxFile* stream, const BITMAPINFOHEADER& dib, long da
         return Fail("unknown compression");
       }
       DWORD masks[3];
-      ReadChannelMasks(stream, dib, masks);
+      ReadChannelMasks(stream, dib, data_start, masks);
       SeekToData(stream, dib, data_start);
       return ReadBitfieldRows(stream, masks, dib.biBitCount);
     }

@@ -24,7 +24,7 @@ class TxBmpCodec : public TxImage {
   void ReadPalette(TxFile* stream, const BITMAPINFOHEADER& dib);
   bool ReadPixels(TxFile* stream, const BITMAPINFOHEADER& dib, long data_start);
   void SeekToData(TxFile* stream, const BITMAPINFOHEADER& dib, long data_start);
-  void ReadChannelMasks(TxFile* stream, const BITMAPINFOHEADER& dib, DWORD masks[3]);
+  void ReadChannelMasks(TxFile* stream, const BITMAPINFOHEADER& dib, long data_start, DWORD masks[3]);
   void ReadUncompressedRows(TxFile* stream);
   bool ReadBitfieldRows(TxFile* stream, const DWORD masks[3], int bpp);
   void DecodeRle8(TxFile* stream);

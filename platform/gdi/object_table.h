@@ -1,0 +1,68 @@
+// The table behind every handle of the drawing surface. A handle names a
+// slot and the slot's generation, so a released handle never reaches the
+// object that later reuses its slot. One mutex guards the table and every
+// object in it: each public call holds it from start to end.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/gdi/gdi_types.h"
+
+enum class GdiKind { device_context, bitmap, font };
+
+struct GdiObject {
+  explicit GdiObject(GdiKind object_kind) : kind(object_kind) {}
+  virtual ~GdiObject() = default;
+
+  const GdiKind kind;
+  bool stock = false;
+  // Contexts the object is selected into; it cannot be deleted before 0.
+  int selections = 0;
+};
+
+class ObjectTable {
+ public:
+  std::uintptr_t add(std::unique_ptr<GdiObject> object);
+  GdiObject* find(std::uintptr_t handle) const;
+  // Releases the object; false for an unknown handle.
+  bool remove(std::uintptr_t handle);
+  int live_objects() const;
+
+  std::uintptr_t stock_bitmap = 0;
+  std::uintptr_t stock_font = 0;
+
+ private:
+  struct Slot {
+    std::unique_ptr<GdiObject> object;
+    std::uint32_t generation = 1;
+  };
+  std::vector<Slot> slots_;
+  std::vector<std::uint32_t> free_slots_;
+  int live_ = 0;
+};
+
+// The lock to hold around every use of the table.
+std::mutex& gdi_mutex();
+// The table, with its stock objects made on first use.
+ObjectTable& object_table();
+
+template <class Handle>
+std::uintptr_t handle_value(Handle handle) {
+  return reinterpret_cast<std::uintptr_t>(handle);
+}
+
+template <class Handle>
+Handle to_handle(std::uintptr_t value) {
+  return reinterpret_cast<Handle>(value);
+}
+
+// The object of the handle when it is of type T (T::object_kind), else null.
+template <class T, class Handle>
+T* find_object(Handle handle) {
+  GdiObject* object = object_table().find(handle_value(handle));
+  if (object == nullptr || object->kind != T::object_kind) return nullptr;
+  return static_cast<T*>(object);
+}

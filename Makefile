@@ -34,3 +34,24 @@ demo: build
 
 clean:
 	rm -rf build demo
+
+# libFuzzer targets (fuzz/*.cpp), built with clang; each runs FUZZ_SECONDS
+# from its seed corpus fuzz/corpus/<name up to the first "_"> (bmp_decode:
+# fuzz/corpus/bmp). New inputs go to $(FUZZ_BUILD)/corpus, findings to
+# $(FUZZ_BUILD)/findings.
+FUZZ_BUILD   ?= build/fuzz
+FUZZ_SECONDS ?= 60
+
+fuzz: deps
+	cmake -S fuzz -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@mkdir -p $(FUZZ_BUILD)/findings
+	@for source in fuzz/*.cpp; do \
+	  name=$$(basename $$source .cpp); \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$name; \
+	  echo "== fuzz: $$name for $(FUZZ_SECONDS) s"; \
+	  $(FUZZ_BUILD)/$$name -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ_BUILD)/findings/$$name- \
+	    $(FUZZ_BUILD)/corpus/$$name fuzz/corpus/$${name%%_*} || exit 1; \
+	done

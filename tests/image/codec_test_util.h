@@ -24,7 +24,7 @@ using image_test::read_file;
 using image_test::run;
 using image_test::write_file;
 
-struct OpenPngCodec : TxPngCodec {
+struct __attribute__((visibility("hidden"))) OpenPngCodec : TxPngCodec {
   using TxPngCodec::Ghost;
   using TxPngCodec::Info;
 };

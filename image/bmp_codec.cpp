@@ -24,6 +24,7 @@ constexpr WORD BIT_COUNTS[] = {1, 4, 8, 16, 24, 32};
 // Masks of 16-bit pixels without BI_BITFIELDS: 5-5-5.
 constexpr DWORD RGB555_MASKS[] = {0x7C00, 0x03E0, 0x001F};
 constexpr size_t READ_CHUNK = 4096;
+constexpr const char* TRUNCATED = "BMP pixel data truncated";
 
 WORD le16(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
 
@@ -85,10 +86,10 @@ BITMAPINFOHEADER parse_core_header(const BYTE* p) {
 // A header of another size is taken only when it plainly describes an
 // uncompressed image whose size field matches its rows.
 bool plausible_other_header(const BITMAPINFOHEADER& dib) {
-  const long long size = static_cast<long long>(row_stride(static_cast<DWORD>(dib.biWidth), dib.biBitCount)) *
-                         dib.biHeight;
+  const __int128 size = static_cast<__int128>(row_stride(static_cast<DWORD>(dib.biWidth), dib.biBitCount)) *
+                        dib.biHeight;
   return dib.biPlanes == 1 && dib.biCompression == BI_RGB && dib.biClrUsed == 0 &&
-         static_cast<long long>(dib.biSizeImage) == size;
+         static_cast<__int128>(dib.biSizeImage) == size;
 }
 
 bool describable(const BITMAPINFOHEADER& dib) {
@@ -226,9 +227,10 @@ bool TxBmpCodec::ReadInfoHeader(TxFile* stream, BITMAPINFOHEADER* dib) {
   }
 
   if (dib->biSizeImage == 0) {
-    const unsigned long long rows = row_stride(static_cast<DWORD>(dib->biWidth), dib->biBitCount) *
-                                    static_cast<unsigned long long>(std::abs(static_cast<long long>(dib->biHeight)));
-    dib->biSizeImage = static_cast<DWORD>(std::min<unsigned long long>(rows, 0xFFFFFFFF));
+    const unsigned __int128 rows = static_cast<unsigned __int128>(row_stride(static_cast<DWORD>(dib->biWidth),
+                                                                              dib->biBitCount)) *
+                                   static_cast<unsigned long long>(std::abs(static_cast<long long>(dib->biHeight)));
+    dib->biSizeImage = static_cast<DWORD>(std::min<unsigned __int128>(rows, 0xFFFFFFFF));
   }
   if (dib->biClrUsed == 0 && dib->biBitCount <= 8) dib->biClrUsed = 1u << dib->biBitCount;
   return true;
@@ -301,7 +303,7 @@ void TxBmpCodec::SeekToData(TxFile* stream, const BITMAPINFOHEADER& dib, long da
   }
 }
 
-void TxBmpCodec::ReadChannelMasks(TxFile* stream, const BITMAPINFOHEADER& dib, long data_start,
+bool TxBmpCodec::ReadChannelMasks(TxFile* stream, const BITMAPINFOHEADER& dib, long data_start,
                                   DWORD masks[3]) {
   // Some writers mark bit fields without room for the masks before the pixels:
   // those files hold the default layout.
@@ -310,17 +312,19 @@ void TxBmpCodec::ReadChannelMasks(TxFile* stream, const BITMAPINFOHEADER& dib, l
   if (dib.biCompression != BI_BITFIELDS || !masks_follow) {
     // 16 bits default to 5-5-5; 32 bits without masks take bytes as blue, green, red.
     for (int i = 0; i < 3; ++i) masks[i] = dib.biBitCount == 16 ? RGB555_MASKS[i] : 0;
-    return;
+    return true;
   }
   if (MasksInHeader) {
     masks[0] = RedMask;
     masks[1] = GreenMask;
     masks[2] = BlueMask;
-    return;
+  } else {
+    BYTE raw[MASKS_SIZE];
+    if (!read_exact(stream, raw, sizeof(raw))) return false;
+    for (int i = 0; i < 3; ++i) masks[i] = le32(raw + 4 * i);
   }
-  BYTE raw[MASKS_SIZE] = {};
-  stream->Read(raw, 1, sizeof(raw));
-  for (int i = 0; i < 3; ++i) masks[i] = le32(raw + 4 * i);
+  // Bit fields without a single channel hold no picture.
+  return (masks[0] | masks[1] | masks[2]) != 0;
 }
 
 bool TxBmpCodec::ReadPixels(TxFile* stream, const BITMAPINFOHEADER& dib, long data_start) {
@@ -330,7 +334,7 @@ bool TxBmpCodec::ReadPixels(TxFile* stream, const BITMAPINFOHEADER& dib, long da
     case 8:
       SeekToData(stream, dib, data_start);
       switch (dib.biCompression) {
-        case BI_RGB: ReadUncompressedRows(stream); return true;
+        case BI_RGB: return ReadUncompressedRows(stream);
         case BI_RLE8: DecodeRle8(stream); return true;
         case BI_RLE4: DecodeRle4(stream); return true;
         default: return Fail("compression type not supported");
@@ -338,23 +342,26 @@ bool TxBmpCodec::ReadPixels(TxFile* stream, const BITMAPINFOHEADER& dib, long da
     case 24:
       if (dib.biCompression != BI_RGB) return Fail("unknown compression");
       SeekToData(stream, dib, data_start);
-      ReadUncompressedRows(stream);
-      return true;
+      return ReadUncompressedRows(stream);
     default: {
       if (dib.biBitCount == 32 && dib.biCompression != BI_RGB && dib.biCompression != BI_BITFIELDS) {
         return Fail("unknown compression");
       }
       DWORD masks[3];
-      ReadChannelMasks(stream, dib, data_start, masks);
+      if (!ReadChannelMasks(stream, dib, data_start, masks)) return Fail("Error reading BMP info");
       SeekToData(stream, dib, data_start);
       return ReadBitfieldRows(stream, masks, dib.biBitCount);
     }
   }
 }
 
-void TxBmpCodec::ReadUncompressedRows(TxFile* stream) {
+bool TxBmpCodec::ReadUncompressedRows(TxFile* stream) {
   // The image's own rows bound the read, whatever the file's size field says.
-  stream->Read(Info.Bits, 1, Header.biSizeImage);
+  const size_t read = stream->Read(Info.Bits, 1, Header.biSizeImage);
+  // Only the padding after the last pixel of the top row may be missing.
+  const size_t last_row_pixels = (static_cast<size_t>(GetWidth()) * GetBpp() + 7) / 8;
+  if (read < Header.biSizeImage - Info.EffWidth + last_row_pixels) return Fail(TRUNCATED);
+  return true;
 }
 
 bool TxBmpCodec::ReadBitfieldRows(TxFile* stream, const DWORD masks[3], int bpp) {
@@ -363,14 +370,16 @@ bool TxBmpCodec::ReadBitfieldRows(TxFile* stream, const DWORD masks[3], int bpp)
   BYTE* row = static_cast<BYTE*>(std::malloc(stride));
   if (row == nullptr) return Fail("can't allocate memory");
   const BitfieldMasks channels(masks[0], masks[1], masks[2], bpp);
-  for (DWORD y = 0; y < GetHeight(); ++y) {
-    std::memset(row, 0, stride);
-    // A short file leaves its missing rows as Create made them.
-    if (stream->Read(row, 1, stride) == 0) break;
-    widen_bitfield_row(row, GetBits(y), width, channels, bpp);
+  const size_t row_pixels = static_cast<size_t>(width) * (bpp / 8);
+  bool complete = true;
+  for (DWORD y = 0; y < GetHeight() && complete; ++y) {
+    // Only the padding after the last pixel of the top row may be missing.
+    const size_t read = stream->Read(row, 1, stride);
+    complete = read == stride || (read >= row_pixels && y + 1 == GetHeight());
+    if (complete) widen_bitfield_row(row, GetBits(y), width, channels, bpp);
   }
   std::free(row);
-  return true;
+  return complete || Fail(TRUNCATED);
 }
 
 void TxBmpCodec::DecodeRle8(TxFile* stream) {

@@ -6,7 +6,8 @@
 
 #include "image/tximage.h"
 
-class TxBmpCodec : public TxImage {
+// Internal to the module: only the format dispatch makes codec objects.
+class __attribute__((visibility("hidden"))) TxBmpCodec : public TxImage {
  public:
   TxBmpCodec();
 
@@ -24,8 +25,8 @@ class TxBmpCodec : public TxImage {
   void ReadPalette(TxFile* stream, const BITMAPINFOHEADER& dib);
   bool ReadPixels(TxFile* stream, const BITMAPINFOHEADER& dib, long data_start);
   void SeekToData(TxFile* stream, const BITMAPINFOHEADER& dib, long data_start);
-  void ReadChannelMasks(TxFile* stream, const BITMAPINFOHEADER& dib, long data_start, DWORD masks[3]);
-  void ReadUncompressedRows(TxFile* stream);
+  bool ReadChannelMasks(TxFile* stream, const BITMAPINFOHEADER& dib, long data_start, DWORD masks[3]);
+  bool ReadUncompressedRows(TxFile* stream);
   bool ReadBitfieldRows(TxFile* stream, const DWORD masks[3], int bpp);
   void DecodeRle8(TxFile* stream);
   void DecodeRle4(TxFile* stream);

@@ -232,13 +232,45 @@ TEST(BmpDecode, NeverReadsMoreThanItsOwnRows) {
   ASSERT_TRUE(decode_bmp(codec, build_bmp(spec)));
   EXPECT_EQ(codec.GetPixelIndex(2, 1), 6);
 
-  // A truncated file keeps the rows it has and zeros for the rest.
-  spec.size_image = 0;
-  spec.pixels = {1, 2};
-  TxBmpCodec truncated;
-  ASSERT_TRUE(decode_bmp(truncated, build_bmp(spec)));
-  EXPECT_EQ(truncated.GetPixelIndex(1, 0), 2);
-  EXPECT_EQ(truncated.GetPixelIndex(2, 1), 0);
+}
+
+TEST(BmpDecode, RefusesTruncatedPixelData) {
+  const struct {
+    const char* name;
+    unsigned bpp;
+    size_t bytes;  // of 2 rows of 3 pixels
+    bool accepted;
+  } cases[] = {
+      {"8 bits, whole", 8, 8, true},
+      {"8 bits, last padding missing", 8, 7, true},
+      {"8 bits, last pixel missing", 8, 6, false},
+      {"8 bits, no rows", 8, 0, false},
+      {"24 bits, last padding missing", 24, 21, true},
+      {"24 bits, cut in the first row", 24, 5, false},
+      {"16 bits, last padding missing", 16, 14, true},
+      {"16 bits, cut in the last row", 16, 13, false},
+      {"32 bits, cut in the first row", 32, 11, false},
+  };
+  for (const auto& c : cases) {
+    BmpSpec spec;
+    spec.bpp = c.bpp;
+    spec.width = 3;
+    spec.height = 2;
+    spec.pixels = std::vector<BYTE>(c.bytes, 7);
+    TxBmpCodec codec;
+    EXPECT_EQ(decode_bmp(codec, build_bmp(spec)), c.accepted) << c.name;
+    if (!c.accepted) {
+      EXPECT_STREQ(codec.GetLastError(), "BMP pixel data truncated") << c.name;
+    }
+  }
+  // Pixels behind an offset past the end of the file are missing too.
+  BmpSpec spec;
+  spec.pixels = {1, 2, 3, 0};
+  std::vector<BYTE> bytes = build_bmp(spec);
+  bytes[11] = 0x13;  // bfOffBits 0x1336
+  TxBmpCodec codec;
+  EXPECT_FALSE(decode_bmp(codec, bytes));
+  EXPECT_STREQ(codec.GetLastError(), "BMP pixel data truncated");
 }
 
 TEST(BmpDecode, RefusesHeadersItCannotHold) {
@@ -259,6 +291,9 @@ TEST(BmpDecode, RefusesHeadersItCannotHold) {
       {"66-byte header, wrong size", {.header_size = 66, .size_image = 5}},
       {"palette beyond the file", {.bpp = 8, .colours_used = 305402420}},
       {"table beyond the file", {.bpp = 24, .colours_used = 0x40000000}},
+      {"zero masks", {.bpp = 32, .compression = 3, .masks = {0, 0, 0}}},
+      {"zero masks in a V5 header", {.header_size = 124, .bpp = 16, .compression = 3, .masks = {0, 0, 0}}},
+      {"masks cut off", {.bpp = 16, .compression = 3, .masks = {0xF800}, .off_bits = 0}},
   };
   for (const auto& c : cases) {
     TxBmpCodec codec;

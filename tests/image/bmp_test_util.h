@@ -26,7 +26,7 @@ struct OpenImage : TxImage {
   using TxImage::SelectionPlane;
 };
 
-struct OpenBmpCodec : TxBmpCodec {
+struct __attribute__((visibility("hidden"))) OpenBmpCodec : TxBmpCodec {
   using TxBmpCodec::Ghost;
   using TxBmpCodec::Info;
 };

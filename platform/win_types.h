@@ -150,3 +150,7 @@ using HPALETTE = HPALETTE__*;
 using HRGN = HRGN__*;
 using HICON = HICON__*;
 using HCURSOR = HICON;
+
+// A resource found in a module (FindResource), before it is loaded.
+struct HRSRC__;
+using HRSRC = HRSRC__*;

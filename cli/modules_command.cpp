@@ -9,6 +9,7 @@
 
 #include "cli/commands.h"
 #include "cli/options.h"
+#include "cli/picture_output.h"
 #include "engine/barcode_symbol.h"
 #include "engine/dispatch.h"
 #include "engine/result.h"
@@ -30,6 +31,8 @@ constexpr char description[] =
     "  width: N            the width in modules\n"
     "  rows: N             the number of module rows\n"
     "then one line per module row of width characters: 1 dark, 0 light.\n"
+    "With --render the record is also painted as a picture is for a file and\n"
+    "written as a binary PPM.\n"
     "Texts are given and printed as UTF-8 and held in Windows-1252; in the\n"
     "printed text and message, bytes below 0x20 and 0x7F are written as \\xNN.\n";
 
@@ -42,6 +45,7 @@ constexpr char examples_and_exit_status[] =
 struct ModulesRequest {
   bool data_text = false;
   bool data_hex = false;
+  std::string render_path;
 };
 
 std::vector<Option> modules_options(BarcodeSymbol& symbol, ModulesRequest& request) {
@@ -63,6 +67,11 @@ std::vector<Option> modules_options(BarcodeSymbol& symbol, ModulesRequest& reque
       {"--suffix", "TEXT", "text drawn after the data text, at most 15 bytes", text(symbol.suffix, AFFIX_SIZE)},
       {"--fg", "RRGGBB", "colour of dark modules and text (default 000000)", colour(symbol.fore_color)},
       {"--bg", "RRGGBB", "colour of light modules (default FFFFFF)", colour(symbol.back_color)},
+      {"--render", "FILE.ppm", "also write the rendered picture as a binary PPM",
+       [&request](const char* value) {
+         request.render_path = value;
+         return UsageError{};
+       }},
       {"--data", "TEXT", "the data text, at most 99 bytes",
        [&symbol, &request](const char* value) {
          request.data_text = true;
@@ -147,6 +156,7 @@ int run_modules_command(std::span<char* const> args) {
   if (UsageError error = check_request(request); !error.empty()) return usage_error(error);
 
   int result = encode_symbol(symbol, symbol.data_text);
+  bool rendered = request.render_path.empty() || write_rendering_ppm(symbol, request.render_path);
   print_record(result, symbol);
-  return is_error(result) ? 1 : 0;
+  return is_error(result) || !rendered ? 1 : 0;
 }

@@ -14,26 +14,28 @@ HDC add_context(bool screen) {
   return to_handle<HDC>(table.add(std::move(context)));
 }
 
+// Stock objects may be selected anywhere and are never deleted: their
+// selections are not counted.
 void note_selected(GdiObject& object, HDC context) {
+  if (object.stock) return;
   ++object.selections;
   if (object.kind == GdiKind::bitmap) static_cast<Bitmap&>(object).selected_into = context;
 }
 
 void note_deselected(std::uintptr_t handle) {
   GdiObject* object = object_table().find(handle);
-  if (object == nullptr) return;
+  if (object == nullptr || object->stock) return;
   --object->selections;
   if (object->kind == GdiKind::bitmap) static_cast<Bitmap*>(object)->selected_into = nullptr;
 }
 
-// Puts object into slot and returns what the slot held, or 0 when the object
-// cannot be selected there.
+// Puts the object of handle (known to exist) into slot and returns what the
+// slot held.
 std::uintptr_t swap_selection(HDC context, std::uintptr_t& slot, std::uintptr_t handle) {
-  GdiObject* object = object_table().find(handle);
   if (handle == slot) return slot;
   std::uintptr_t previous = slot;
   note_deselected(previous);
-  note_selected(*object, context);
+  note_selected(*object_table().find(handle), context);
   slot = handle;
   return previous;
 }

@@ -14,6 +14,9 @@ struct Command {
 };
 
 constexpr Command commands[] = {
+    {"encode", "write the barcode picture of a text to a BMP, GIF or PNG file", run_encode_command},
+    {"register", "register the module's class Tresslin.EncodeService", run_register_command},
+    {"unregister", "remove the module's registration", run_unregister_command},
     {"modules", "encode a text and print the module rows of the symbol", run_modules_command},
 };
 

@@ -49,9 +49,10 @@ fuzz: deps
 	@mkdir -p $(FUZZ_BUILD)/findings
 	@for source in fuzz/*.cpp; do \
 	  name=$$(basename $$source .cpp); \
+	  seeds=fuzz/corpus/$${name%%_*}; [ -d $$seeds ] || seeds=; \
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$name; \
 	  echo "== fuzz: $$name for $(FUZZ_SECONDS) s"; \
 	  $(FUZZ_BUILD)/$$name -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	    -artifact_prefix=$(FUZZ_BUILD)/findings/$$name- \
-	    $(FUZZ_BUILD)/corpus/$$name fuzz/corpus/$${name%%_*} || exit 1; \
+	    $(FUZZ_BUILD)/corpus/$$name $$seeds || exit 1; \
 	done

@@ -11,7 +11,7 @@ namespace {
 
 // Images above this many pixels are skipped: the decoder accepts them (up to
 // its own size limit) but the fuzzer's memory limit would not.
-constexpr unsigned long long MAX_FUZZ_PIXELS = 1ull << 24;
+constexpr unsigned long long MAX_FUZZ_PIXELS = 1ull << 20;
 
 bool small_enough(std::vector<BYTE>& bytes) {
   TxMemFile stream(bytes.data(), static_cast<DWORD>(bytes.size()));

@@ -180,6 +180,11 @@ TEST_F(ModuleRegistration, HostsCreateTheObjectByProgIDThroughTheRegistry) {
   EXPECT_EQ(service.call_number(u"InitWorkspace"), 1);
   EXPECT_EQ(service.number(u"WhiteSpaceWidth"), 20);
   object->Release();
+  CoFreeUnusedLibraries();
+  ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void**>(&object)),
+            S_OK)
+      << "a freed library is loaded again";
+  object->Release();
   EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, reinterpret_cast<void**>(&object)),
             REGDB_E_CLASSNOTREG);
   ASSERT_EQ(DllUnregisterServer(), S_OK);

@@ -397,3 +397,29 @@ TEST(BmpDecode, Rle4Nibbles) {
 }
 
 }  // namespace
+
+namespace {
+
+struct WideningImage : TxImage {
+  using TxImage::TxImage;
+  using TxImage::Bitfield2RGB;
+};
+
+TEST(Bitfield2RGB, WidensSixteenBitRowsInPlace) {
+  WideningImage image(3, 2, 24);
+  // Rows of ((3 + 1) / 2) × 4 = 8 bytes of 5-5-5 words, packed at the start of
+  // the image's own rows: bottom row red, green, blue; top row white, black, grey.
+  const WORD words[2][4] = {{0x7C00, 0x03E0, 0x001F, 0}, {0x7FFF, 0x0000, 0x4210, 0}};
+  std::memcpy(image.GetBits(0), words, sizeof(words));
+  image.Bitfield2RGB(image.GetBits(0), 0x7C00, 0x03E0, 0x001F, 16);
+  const COLORREF expected[2][3] = {{RGB(0xF8, 0, 0), RGB(0, 0xF8, 0), RGB(0, 0, 0xF8)},
+                                   {RGB(0xF8, 0xF8, 0xF8), RGB(0, 0, 0), RGB(0x80, 0x80, 0x80)}};
+  for (long y = 0; y < 2; ++y) {
+    for (long x = 0; x < 3; ++x) EXPECT_EQ(TxImage::RGBQUADtoRGB(image.GetPixelColor(x, y)), expected[y][x]) << x << "," << y;
+  }
+  WideningImage indexed(3, 2, 8);
+  indexed.Bitfield2RGB(indexed.GetBits(0), 0x7C00, 0x03E0, 0x001F, 16);  // not a 24-bit image: nothing
+  EXPECT_EQ(indexed.GetPixelIndex(0, 0), 0);
+}
+
+}  // namespace

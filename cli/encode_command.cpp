@@ -191,8 +191,8 @@ void complete_text_settings(EncodeRequest& request) {
   bool text_asked = request.text_place || request.text_alignment;
   if (text_asked && !request.char_size) request.char_size = DEFAULT_CHAR_SIZE;
   if (!request.char_size || *request.char_size == 0) return;
-  if (!request.text_place) request.text_place = DT_BOTTOM;
-  if (!request.text_alignment) request.text_alignment = DT_CENTER;
+  request.text_place = request.text_place.value_or(DT_BOTTOM);
+  request.text_alignment = request.text_alignment.value_or(DT_CENTER);
   if (!request.border && *request.text_place != DT_VCENTER) request.border = (*request.char_size + 3) / 2 + 1;
 }
 
@@ -230,7 +230,9 @@ bool request_properties(const EncodeRequest& request, std::vector<Property>& pro
   number(u"BorderWidth", request.border);
   if (request.bind || request.box) properties.push_back({u"OutputOptions", long_value(request.box ? 4 : 2)});
   number(u"RotateAngle", request.rotate);
-  if (request.text_place) properties.push_back({u"TextAlign", long_value(*request.text_place | *request.text_alignment)});
+  if (request.text_place || request.text_alignment)
+    properties.push_back(
+        {u"TextAlign", long_value(request.text_place.value_or(DT_BOTTOM) | request.text_alignment.value_or(DT_CENTER))});
   number(u"CharSize", request.char_size);
   if (!text(u"CharSet", "--font", request.font) || !text(u"CodedText", "--data", request.data) ||
       !text(u"Prefix", "--prefix", request.prefix) || !text(u"Surfix", "--suffix", request.suffix))

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -85,6 +86,7 @@ TEST_F(EncodeCommand, WritesEachFormat) {
       {{"-s", "20", "-d", "R", "--rotate", "90", "--box", "--border", "4"}, "c.bmp", "c.bmp", "BMP"},
       {{"-d", "1", "--fg", "102030", "--bg", "FFFFEE", "--text", "center", "--font", "DejaVu Sans"}, "d", "d.PNG",
        "PNG"},
+      {{"-d", "1", "--text", "top", "--char-size", "0"}, "e.bmp", "e.bmp", "BMP"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = {"encode"};
@@ -95,6 +97,49 @@ TEST_F(EncodeCommand, WritesEachFormat) {
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(signature(contents(path(c.written))), c.format) << c.name;
+  }
+}
+
+std::uint32_t little_endian(const std::string& bytes, std::size_t at) {
+  std::uint32_t value = 0;
+  for (std::size_t i = at + 4; i-- > at;) value = value << 8 | static_cast<unsigned char>(bytes.at(i));
+  return value;
+}
+
+// Whether the pixel x columns from the left and y rows from the top of a
+// 24-bit BMP is dark.
+bool bmp_dark(const std::string& bytes, int x, int y) {
+  int width = static_cast<int>(little_endian(bytes, 18));
+  int height = static_cast<int>(little_endian(bytes, 22));
+  std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+  std::size_t at = little_endian(bytes, 10) + stride * (height - 1 - y) + 3 * x;
+  return static_cast<unsigned char>(bytes.at(at)) < 128;
+}
+
+// The picture of the 100-pixel group keeps its height; a border of B
+// modules takes 2B pixels at each edge, so the first bar of the Code 11 start
+// begins at column 40 + 2B and row 2B.
+TEST_F(EncodeCommand, TextAboveOrBelowTheBarsGetsABorderToStandIn) {
+  struct Case {
+    std::vector<std::string> options;
+    int border;
+  } cases[] = {
+      {{}, 0},
+      {{"--text", "bottom"}, 9},  // 14-pixel text
+      {{"--text", "top", "--char-size", "20"}, 12},
+      {{"--text", "center"}, 0},  // over the bars
+      {{"--text", "bottom", "--border", "2"}, 2},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"encode", "-d", "12"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    args.push_back(path("h.bmp"));
+    ASSERT_EQ(tresslin(args).status, 0);
+    std::string bytes = contents(path("h.bmp"));
+    int row = 0;
+    while (row < 100 && !bmp_dark(bytes, 40 + 2 * c.border, row)) ++row;
+    EXPECT_EQ(row, 2 * c.border) << testing::PrintToString(c.options);
+    EXPECT_FALSE(bmp_dark(bytes, 40 + 2 * c.border - 1, 50)) << "the quiet zone before the first bar";
   }
 }
 

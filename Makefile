@@ -35,6 +35,15 @@ demo: build
 clean:
 	rm -rf build demo
 
+# Benchmarks (bench/, Google Benchmark), built against the module of $(BUILD).
+BENCH_BUILD ?= build/bench
+
+bench: build
+	cmake -S bench -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DTRESSLIN_LIBRARY_DIR=$(abspath $(BUILD))
+	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	$(BENCH_BUILD)/tresslin_bench
+
 # libFuzzer targets (fuzz/*.cpp), built with clang; each runs FUZZ_SECONDS
 # from its seed corpus fuzz/corpus/<name up to the first "_"> (bmp_decode:
 # fuzz/corpus/bmp). New inputs go to $(FUZZ_BUILD)/corpus, findings to

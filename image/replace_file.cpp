@@ -69,12 +69,19 @@ ReplaceResult replace_file(const char* path, const void* data, size_t size) {
   struct stat existing {};
   const bool exists = ::stat(target, &existing) == 0;
   if (exists && !S_ISREG(existing.st_mode)) return write_in_place(target, data, size);
+  // A file fopen could not open for writing is not replaced either.
+  if (exists && ::access(target, W_OK) != 0) return ReplaceResult::OPEN_FAILED;
 
   char temporary[PATH_MAX + SUFFIX_ROOM];
   const int fd = create_sibling(target, temporary);
   if (fd < 0) return ReplaceResult::OPEN_FAILED;
   bool ok = write_all(fd, data, size);
-  if (ok && exists) ok = ::fchmod(fd, existing.st_mode & 07777) == 0;
+  if (ok && exists) {
+    // The owner is kept where the system allows it (it fails harmlessly
+    // for others); the mode is required.
+    (void)!::fchown(fd, existing.st_uid, existing.st_gid);
+    ok = ::fchmod(fd, existing.st_mode & 07777) == 0;
+  }
   ok = (::close(fd) == 0) && ok;
   if (ok) ok = ::rename(temporary, target) == 0;
   if (!ok) {

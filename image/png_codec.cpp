@@ -32,7 +32,6 @@ struct TxPngCodec::WriteJob {
   png_infop info;
   BYTE* row;
   bool alpha_created;  // the alpha plane was made for this write only
-  int interlace;
 };
 
 struct TxPngCodec::ReadJob {
@@ -102,7 +101,7 @@ bool TxPngCodec::WriteImage(TxFile* stream, WriteJob* job) {
 
 void TxPngCodec::WriteHeader(WriteJob* job) {
   const long transparent_index = GetTransIndex();
-  job->interlace = GetCodecOption(FORMAT_PNG) == 1 ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE;
+  const int interlace = GetCodecOption(FORMAT_PNG) == 1 ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE;
 
   png_color_16 background = {0, 255, 255, 255, 0};
   if (transparent_index != -1) {
@@ -111,8 +110,9 @@ void TxPngCodec::WriteHeader(WriteJob* job) {
     background.blue = Info.TransColor.rgbBlue;
   }
   png_set_bKGD(job->png, job->info, &background);
-  png_set_pHYs(job->png, job->info, static_cast<png_uint_32>(Header.biXPelsPerMeter),
-               static_cast<png_uint_32>(Header.biYPelsPerMeter), PNG_RESOLUTION_METER);
+  // A decoded BMP may carry a negative resolution; the chunk holds none.
+  png_set_pHYs(job->png, job->info, static_cast<png_uint_32>(std::max<LONG>(Header.biXPelsPerMeter, 0)),
+               static_cast<png_uint_32>(std::max<LONG>(Header.biYPelsPerMeter, 0)), PNG_RESOLUTION_METER);
 
   if (GetPalette()) WritePalette(job);
   if (GetBpp() == 24 && transparent_index >= 0) MarkTransparentColor(job);
@@ -127,7 +127,7 @@ void TxPngCodec::WriteHeader(WriteJob* job) {
     bit_depth = 8;
   }
   png_set_IHDR(job->png, job->info, GetWidth(), GetHeight(), bit_depth, color_type,
-               job->interlace, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+               interlace, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
 }
 
 // The palette chunk, and the transparency chunk for a transparent index or

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "image/bmp_codec.h"
 #include "tests/image/codec_test_util.h"
 
 namespace {
@@ -300,6 +301,19 @@ TEST(PngEncode, FailuresReturnFalseWithTheirMessage) {
     EXPECT_FALSE(codec.AlphaIsValid());
     EXPECT_FALSE(image.AlphaIsValid());
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PngEncode, NegativeResolutionFromABmpIsWrittenAsZero) {
+  TxBmpCodec bmp;
+  ASSERT_TRUE(image_test::decode_bmp(
+      bmp, image_test::build_bmp({.width = 2, .height = 1, .x_ppm = -5000, .y_ppm = 2000,
+                                  .masks = {}, .palette = {}, .pixels = std::vector<BYTE>(8, 0)})));
+  const auto chunks = png_chunks(encode_png(bmp));
+  EXPECT_EQ(find_chunk(chunks, "pHYs")->data, (std::vector<BYTE>{0, 0, 0, 0, 0, 0, 0x07, 0xD0, 1}));
 }
 
 }  // namespace

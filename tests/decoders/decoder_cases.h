@@ -21,13 +21,19 @@ struct DecoderCase {
   const char* zxing_format;      // ZXingReader -format
   const char* zxing_identifier;  // the symbology identifier ZXingReader reports
   unsigned readers = READ_BY_BOTH;
+  std::string shown = {};                       // the data text after encoding; empty: `expected`
+  std::vector<std::string> zbar_settings = {};  // more zbarimg settings, each passed as -S<setting>
 };
 
 std::vector<DecoderCase> code128_decoder_cases();
+std::vector<DecoderCase> ean_upc_decoder_cases();
+std::vector<DecoderCase> code39_decoder_cases();
+std::vector<DecoderCase> two_of_five_decoder_cases();
 
 inline std::vector<DecoderCase> all_decoder_cases() {
   std::vector<DecoderCase> cases;
-  for (auto family : {code128_decoder_cases}) {
+  for (auto family : {code128_decoder_cases, ean_upc_decoder_cases, code39_decoder_cases,
+                      two_of_five_decoder_cases}) {
     std::vector<DecoderCase> more = family();
     cases.insert(cases.end(), more.begin(), more.end());
   }

@@ -43,6 +43,9 @@ TEST(TwoOfFive, PublishedRows) {
       {encode_iata_2of5, 4, "12", "12", "1010" "11101010101110" "10111010101110" "11101"},
       {encode_interleaved_2of5, 3, "123", "0123", "101010010110110100100110010101101101"},
       {encode_matrix_2of5, 2, "", "", "111101010" "11110101"},
+      {encode_industrial_2of5, 7, "", "", "11011010" "1101011"},
+      {encode_iata_2of5, 4, "", "", "1010" "11101"},
+      {encode_datalogic_2of5, 6, "", "", "1010" "11101"},
       {encode_interleaved_2of5, 3, "", "", "1010" "1101"},
   };
   for (const Case& c : cases) {

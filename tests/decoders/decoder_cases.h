@@ -21,7 +21,7 @@ struct DecoderCase {
   const char* zxing_format;      // ZXingReader -format
   const char* zxing_identifier;  // the symbology identifier ZXingReader reports
   unsigned readers = READ_BY_BOTH;
-  std::string shown = {};                       // the data text after encoding; empty: `expected`
+  std::string shown = {};                       // the data text after encoding; empty: the decoded text
   std::vector<std::string> zbar_settings = {};  // more zbarimg settings, each passed as -S<setting>
 };
 

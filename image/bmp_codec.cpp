@@ -335,8 +335,8 @@ bool TxBmpCodec::ReadPixels(TxFile* stream, const BITMAPINFOHEADER& dib, long da
       SeekToData(stream, dib, data_start);
       switch (dib.biCompression) {
         case BI_RGB: return ReadUncompressedRows(stream);
-        case BI_RLE8: DecodeRle8(stream); return true;
-        case BI_RLE4: DecodeRle4(stream); return true;
+        case BI_RLE8: DecodeRle(stream, 1); return true;
+        case BI_RLE4: DecodeRle(stream, 2); return true;
         default: return Fail("compression type not supported");
       }
     case 24:
@@ -382,45 +382,21 @@ bool TxBmpCodec::ReadBitfieldRows(TxFile* stream, const DWORD masks[3], int bpp)
   return complete || Fail(TRUNCATED);
 }
 
-void TxBmpCodec::DecodeRle8(TxFile* stream) {
+// RLE8 (one pixel a byte) and RLE4 (two pixels a byte, high nibble first):
+// runs repeat a byte's pixels, literals copy bytes padded to an even count.
+void TxBmpCodec::DecodeRle(TxFile* stream, int pixels_per_byte) {
   ByteReader reader(stream);
-  RleCursor cursor(Info.Bits, Info.EffWidth, Info.EffWidth, GetHeight());
+  RleCursor cursor(Info.Bits, static_cast<size_t>(Info.EffWidth) * pixels_per_byte, Info.EffWidth,
+                   GetHeight());
+  auto put = [&](BYTE byte, int i) {
+    if (pixels_per_byte == 1) cursor.PutByte(byte);
+    else cursor.PutNibble((i & 1) == 0 ? byte >> 4 : byte & 0x0F);
+  };
   BYTE count = 0;
   BYTE value = 0;
   while (!cursor.PastImage() && reader.Next(count) && reader.Next(value)) {
     if (count > 0) {
-      for (int i = 0; i < count; ++i) cursor.PutByte(value);
-      continue;
-    }
-    if (value == RLE_END_OF_LINE) {
-      cursor.EndOfLine();
-    } else if (value == RLE_END_OF_BITMAP) {
-      return;
-    } else if (value == RLE_DELTA) {
-      BYTE dx = 0;
-      BYTE dy = 0;
-      if (!reader.Next(dx) || !reader.Next(dy)) return;
-      cursor.Delta(dx, dy);
-    } else {
-      for (int i = 0; i < value; ++i) {
-        BYTE literal = 0;
-        if (!reader.Next(literal)) return;
-        cursor.PutByte(literal);
-      }
-      BYTE padding = 0;
-      if ((value & 1) != 0 && !reader.Next(padding)) return;
-    }
-  }
-}
-
-void TxBmpCodec::DecodeRle4(TxFile* stream) {
-  ByteReader reader(stream);
-  RleCursor cursor(Info.Bits, static_cast<size_t>(Info.EffWidth) * 2, Info.EffWidth, GetHeight());
-  BYTE count = 0;
-  BYTE value = 0;
-  while (!cursor.PastImage() && reader.Next(count) && reader.Next(value)) {
-    if (count > 0) {
-      for (int i = 0; i < count; ++i) cursor.PutNibble((i & 1) == 0 ? value >> 4 : value & 0x0F);
+      for (int i = 0; i < count; ++i) put(value, i);
       continue;
     }
     if (value == RLE_END_OF_LINE) {
@@ -435,11 +411,10 @@ void TxBmpCodec::DecodeRle4(TxFile* stream) {
     } else {
       BYTE literal = 0;
       for (int i = 0; i < value; ++i) {
-        if ((i & 1) == 0 && !reader.Next(literal)) return;
-        cursor.PutNibble((i & 1) == 0 ? literal >> 4 : literal & 0x0F);
+        if (i % pixels_per_byte == 0 && !reader.Next(literal)) return;
+        put(literal, i);
       }
-      // The literal bytes are padded to an even count.
-      const int bytes = (value + 1) / 2;
+      const int bytes = (value + pixels_per_byte - 1) / pixels_per_byte;
       BYTE padding = 0;
       if ((bytes & 1) != 0 && !reader.Next(padding)) return;
     }

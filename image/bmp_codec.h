@@ -28,8 +28,7 @@ class __attribute__((visibility("hidden"))) TxBmpCodec : public TxImage {
   bool ReadChannelMasks(TxFile* stream, const BITMAPINFOHEADER& dib, long data_start, DWORD masks[3]);
   bool ReadUncompressedRows(TxFile* stream);
   bool ReadBitfieldRows(TxFile* stream, const DWORD masks[3], int bpp);
-  void DecodeRle8(TxFile* stream);
-  void DecodeRle4(TxFile* stream);
+  void DecodeRle(TxFile* stream, int pixels_per_byte);
   void FlipRows();
 
   // From the info header: whether it is the 12-byte core header (three-byte

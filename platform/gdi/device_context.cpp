@@ -9,8 +9,8 @@ namespace {
 HDC add_context(bool screen) {
   ObjectTable& table = object_table();
   auto context = std::make_unique<DeviceContext>(screen);
-  context->bitmap = table.stock_bitmap;
-  context->font = table.stock_font;
+  context->bitmap = table.stock_bitmap();
+  context->font = table.stock_font();
   return to_handle<HDC>(table.add(std::move(context)));
 }
 
@@ -37,6 +37,12 @@ std::uintptr_t swap_selection(HDC context, std::uintptr_t& slot, std::uintptr_t 
   note_deselected(previous);
   note_selected(*object_table().find(handle), context);
   slot = handle;
+  return previous;
+}
+
+std::uintptr_t select_bitmap(HDC context, DeviceContext& dc, Bitmap& bitmap, std::uintptr_t handle) {
+  std::uintptr_t previous = swap_selection(context, dc.bitmap, handle);
+  dc.drawing_target = bitmap.stock ? nullptr : &bitmap;
   return previous;
 }
 
@@ -87,7 +93,7 @@ HGDIOBJ SelectObject(HDC context, HGDIOBJ object) {
   std::uintptr_t handle = handle_value(object);
   if (Bitmap* bitmap = find_object<Bitmap>(object)) {
     if (handle != dc->bitmap && !selectable_bitmap(*dc, *bitmap)) return nullptr;
-    return to_handle<HGDIOBJ>(swap_selection(context, dc->bitmap, handle));
+    return to_handle<HGDIOBJ>(select_bitmap(context, *dc, *bitmap, handle));
   }
   if (find_object<Font>(object) != nullptr) {
     return to_handle<HGDIOBJ>(swap_selection(context, dc->font, handle));

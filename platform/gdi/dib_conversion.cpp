@@ -93,21 +93,16 @@ std::size_t row_bytes(int width, int bits_per_pixel) {
 
 void write_indexed_row(const Bitmap& bitmap, int y, int bits_per_pixel, NearestColor& nearest,
                        BYTE* row) {
+  // Black and white are entries 0 and 1 of the 2-colour table.
+  if (bits_per_pixel == 1 && bitmap.monochrome()) {
+    bitmap.copy_row_bits(y, row);
+    return;
+  }
   int per_byte = 8 / bits_per_pixel;
   for (int x = 0; x < bitmap.width(); ++x) {
     int index = nearest.index_of(bitmap.pixel(x, y));
     int shift = (per_byte - 1 - x % per_byte) * bits_per_pixel;
     row[x / per_byte] |= static_cast<BYTE>(index << shift);
-  }
-}
-
-void write_true_color_row(const Bitmap& bitmap, int y, int bytes_per_pixel, BYTE* row) {
-  for (int x = 0; x < bitmap.width(); ++x) {
-    COLORREF color = bitmap.pixel(x, y);
-    BYTE* pixel = row + static_cast<std::size_t>(x) * bytes_per_pixel;
-    pixel[0] = GetBValue(color);
-    pixel[1] = GetGValue(color);
-    pixel[2] = GetRValue(color);
   }
 }
 
@@ -144,7 +139,7 @@ int GetDIBits(HDC context, HBITMAP bitmap, UINT first, UINT lines, LPVOID bits, 
     if (depth <= 8) {
       write_indexed_row(*source, y, depth, nearest, row);
     } else {
-      write_true_color_row(*source, y, depth / 8, row);
+      source->copy_row_bgr(y, row, depth / 8);
     }
   }
   return static_cast<int>(copied);

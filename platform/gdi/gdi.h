@@ -15,13 +15,28 @@
 HDC GetDC(HWND window);
 int ReleaseDC(HWND window, HDC screen_context);
 // A memory context compatible with context, or with the screen when it is
-// null. It starts with the stock 1 x 1 bitmap and the stock font selected.
+// null. It starts with the stock 1 x 1 monochrome bitmap, which takes no
+// drawing, and the stock font selected.
 HDC CreateCompatibleDC(HDC context);
 BOOL DeleteDC(HDC memory_context);
 
-// A bitmap of the context's colour format, all pixels black; null when a
+// Bitmaps come in two formats: true colour (32 bits per pixel) and
+// monochrome (1 bit per pixel, black and white). Each call gives null when a
 // side is 0 or below or the pixels would pass 2 GiB.
+//
+// A bitmap in the context's format, all pixels black: true colour for the
+// screen; for a memory context the format of the bitmap selected into it,
+// so a context that still holds its stock bitmap makes monochrome ones.
 HBITMAP CreateCompatibleBitmap(HDC context, int width, int height);
+// A bitmap of planes 1 and bits_per_pixel 1 (monochrome) or 32 (true
+// colour); null for any other format. bits, when not null, holds the rows
+// top down, each padded to 2 bytes: 1 bit per pixel (1 white, the leftmost
+// pixel in the highest bit), or blue, green, red and an unused byte per
+// pixel. Without bits the pixels are black.
+HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bits_per_pixel, const void* bits);
+// CreateBitmap with the description's size, planes, depth and bits; null
+// when bits are given and bmWidthBytes is not the row size above.
+HBITMAP CreateBitmapIndirect(const BITMAP* description);
 HFONT CreateFontIndirectA(const LOGFONTA* font);
 
 // Selects a bitmap (memory contexts only; a bitmap is selected into one
@@ -53,13 +68,15 @@ inline int GetObjectA(HFONT font, int size, LPVOID buffer) {
 inline BOOL DeleteObject(HBITMAP bitmap) { return DeleteObject(as_object(bitmap)); }
 inline BOOL DeleteObject(HFONT font) { return DeleteObject(as_object(font)); }
 
-// Pixels. SetPixel returns the colour set, or -1 for a point outside the
-// selected bitmap; GetPixel returns CLR_INVALID there.
+// Pixels. SetPixel returns the colour set (on a monochrome bitmap the
+// nearer of black and white), or -1 for a point outside the selected
+// bitmap; GetPixel returns CLR_INVALID there.
 COLORREF SetPixel(HDC context, int x, int y, COLORREF color);
 COLORREF GetPixel(HDC context, int x, int y);
 // Fills the area around (x, y) that is bounded by pixels of boundary_color
-// with the context's brush (the stock white brush). FALSE when the point is
-// outside the bitmap or has the boundary colour.
+// with the context's brush (the stock white brush); on a monochrome bitmap
+// both colours are taken as the nearer of black and white. FALSE when the
+// point is outside the bitmap or has the boundary colour.
 BOOL FloodFill(HDC context, int x, int y, COLORREF boundary_color);
 
 // Text. Bytes map to characters through the code page of the font's
@@ -82,7 +99,8 @@ int DrawTextA(HDC context, LPCSTR text, int length, RECT* rect, UINT format);
 // into bits in the format of info->bmiHeader: BI_RGB at 1, 4, 8, 24 or 32
 // bits per pixel, biWidth and |biHeight| equal to the bitmap's size, rows
 // padded to 4 bytes. For 1, 4 and 8 bits it fills info->bmiColors with the
-// 2, 16 or 256 colours of the table it maps every pixel to (nearest colour).
+// 2, 16 or 256 colours of the table it maps every pixel to (nearest colour;
+// the 2 colours are black and white, so a monochrome bitmap keeps its bits).
 // Returns the number of rows copied, 0 on failure.
 int GetDIBits(HDC context, HBITMAP bitmap, UINT first, UINT lines, LPVOID bits, BITMAPINFO* info,
               UINT usage);

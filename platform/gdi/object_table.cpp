@@ -12,14 +12,12 @@ std::uintptr_t make_handle(std::uint32_t slot, std::uint32_t generation) {
 }
 
 std::uint32_t slot_of(std::uintptr_t handle) { return static_cast<std::uint32_t>(handle) - 1; }
-std::uint32_t generation_of(std::uintptr_t handle) { return static_cast<std::uint32_t>(handle >> 32); }
-
-std::uintptr_t add_stock(ObjectTable& table, std::unique_ptr<GdiObject> object) {
-  object->stock = true;
-  return table.add(std::move(object));
-}
 
 }  // namespace
+
+// Constant-initialised: usable from any static initialiser, and destroyed
+// only after everything made after it.
+constinit ObjectTable gdi_objects;
 
 std::uintptr_t ObjectTable::add(std::unique_ptr<GdiObject> object) {
   std::uint32_t slot;
@@ -35,14 +33,6 @@ std::uintptr_t ObjectTable::add(std::unique_ptr<GdiObject> object) {
   return make_handle(slot, slots_[slot].generation);
 }
 
-GdiObject* ObjectTable::find(std::uintptr_t handle) const {
-  std::uint32_t slot = slot_of(handle);
-  if (handle == 0 || slot >= slots_.size()) return nullptr;
-  const Slot& entry = slots_[slot];
-  if (entry.generation != generation_of(handle)) return nullptr;
-  return entry.object.get();
-}
-
 bool ObjectTable::remove(std::uintptr_t handle) {
   if (find(handle) == nullptr) return false;
   Slot& entry = slots_[slot_of(handle)];
@@ -54,21 +44,19 @@ bool ObjectTable::remove(std::uintptr_t handle) {
   return true;
 }
 
-int ObjectTable::live_objects() const { return live_; }
-
-std::mutex& gdi_mutex() {
-  static std::mutex mutex;
-  return mutex;
+std::uintptr_t ObjectTable::add_stock(std::unique_ptr<GdiObject> object) {
+  object->stock = true;
+  return add(std::move(object));
 }
 
-ObjectTable& object_table() {
-  static ObjectTable table = [] {
-    ObjectTable made;
-    made.stock_bitmap = add_stock(made, std::make_unique<Bitmap>(1, 1));
-    made.stock_font = add_stock(made, std::make_unique<Font>(default_font()));
-    return made;
-  }();
-  return table;
+std::uintptr_t ObjectTable::stock_bitmap() {
+  if (stock_bitmap_ == 0) stock_bitmap_ = add_stock(std::make_unique<Bitmap>(1, 1, MONOCHROME_BITS_PER_PIXEL));
+  return stock_bitmap_;
+}
+
+std::uintptr_t ObjectTable::stock_font() {
+  if (stock_font_ == 0) stock_font_ = add_stock(std::make_unique<Font>(default_font()));
+  return stock_font_;
 }
 
 int live_gdi_objects() {

@@ -1,7 +1,9 @@
 // The table behind every handle of the drawing surface. A handle names a
 // slot and the slot's generation, so a released handle never reaches the
 // object that later reuses its slot. One mutex guards the table and every
-// object in it: each public call holds it from start to end.
+// object in it: each public call holds it from start to end. Looking up a
+// handle is a few instructions and allocates nothing, as pixel calls do it
+// once per pixel.
 #pragma once
 
 #include <cstdint>
@@ -26,28 +28,45 @@ struct GdiObject {
 class ObjectTable {
  public:
   std::uintptr_t add(std::unique_ptr<GdiObject> object);
-  GdiObject* find(std::uintptr_t handle) const;
+  // Handle 0 names slot 0xFFFFFFFF, which never exists.
+  GdiObject* find(std::uintptr_t handle) const {
+    std::uint32_t slot = static_cast<std::uint32_t>(handle) - 1;
+    if (slot >= slots_.size()) return nullptr;
+    const Slot& entry = slots_[slot];
+    return entry.generation == static_cast<std::uint32_t>(handle >> 32) ? entry.object.get() : nullptr;
+  }
   // Releases the object; false for an unknown handle.
   bool remove(std::uintptr_t handle);
-  int live_objects() const;
+  int live_objects() const { return live_; }
 
-  std::uintptr_t stock_bitmap = 0;
-  std::uintptr_t stock_font = 0;
+  // The stock 1 x 1 monochrome bitmap and the stock font every context
+  // starts with, made on first use.
+  std::uintptr_t stock_bitmap();
+  std::uintptr_t stock_font();
 
  private:
   struct Slot {
     std::unique_ptr<GdiObject> object;
     std::uint32_t generation = 1;
   };
+  std::uintptr_t add_stock(std::unique_ptr<GdiObject> object);
+
   std::vector<Slot> slots_;
   std::vector<std::uint32_t> free_slots_;
   int live_ = 0;
+  std::uintptr_t stock_bitmap_ = 0;
+  std::uintptr_t stock_font_ = 0;
 };
 
 // The lock to hold around every use of the table.
-std::mutex& gdi_mutex();
-// The table, with its stock objects made on first use.
-ObjectTable& object_table();
+inline std::mutex& gdi_mutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+// The one table of the process.
+extern ObjectTable gdi_objects;
+inline ObjectTable& object_table() { return gdi_objects; }
 
 template <class Handle>
 std::uintptr_t handle_value(Handle handle) {

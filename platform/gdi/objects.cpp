@@ -23,7 +23,7 @@ int describe_bitmap(const Bitmap& bitmap, int size, LPVOID buffer) {
   BITMAP description{};
   description.bmWidth = bitmap.width();
   description.bmHeight = bitmap.height();
-  description.bmWidthBytes = bitmap.width() * (bitmap.bits_per_pixel() / 8);
+  description.bmWidthBytes = bitmap.width_bytes();
   description.bmPlanes = 1;
   description.bmBitsPixel = static_cast<WORD>(bitmap.bits_per_pixel());
   std::memcpy(buffer, &description, sizeof description);

@@ -74,9 +74,7 @@ COLORREF SetPixel(HDC context, int x, int y, COLORREF color) {
   std::lock_guard lock(gdi_mutex());
   Bitmap* bitmap = target_bitmap(context);
   if (bitmap == nullptr || !bitmap->contains(x, y)) return SET_PIXEL_FAILED;
-  COLORREF stored = color & 0x00FFFFFF;
-  bitmap->set_pixel(x, y, stored);
-  return stored;
+  return bitmap->set_pixel(x, y, color);
 }
 
 COLORREF GetPixel(HDC context, int x, int y) {
@@ -90,11 +88,18 @@ BOOL FloodFill(HDC context, int x, int y, COLORREF boundary_color) {
   std::lock_guard lock(gdi_mutex());
   Bitmap* bitmap = target_bitmap(context);
   if (bitmap == nullptr || !bitmap->contains(x, y)) return FALSE;
-  COLORREF boundary = boundary_color & 0x00FFFFFF;
-  if (bitmap->pixel(x, y) == boundary) return FALSE;
-  const DeviceContext* dc = find_object<DeviceContext>(context);
+  COLORREF boundary = bitmap->stored_color(boundary_color);
+  COLORREF start = bitmap->pixel(x, y);
+  if (start == boundary) return FALSE;
+  COLORREF brush = find_object<DeviceContext>(context)->brush_color;
+  // A bitmap of one colour (a new one, say) holds no boundary: all of it
+  // is filled.
+  if (bitmap->uniform(start)) {
+    bitmap->fill(brush);
+    return TRUE;
+  }
   try {
-    AreaFill(*bitmap, boundary, dc->brush_color).run(x, y);
+    AreaFill(*bitmap, boundary, brush).run(x, y);
   } catch (const std::bad_alloc&) {
     return FALSE;
   }

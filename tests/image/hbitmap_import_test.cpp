@@ -43,6 +43,26 @@ TEST(CreateFromHBITMAP, TrueColourBitmapBecomesA24BitImage) {
   EXPECT_EQ(TxImage::RGBQUADtoRGB(image.GetPixelColor(3, 1, false)), RGB(0, 0, 0));
 }
 
+TEST(CreateFromHBITMAP, MonochromeBitmapBecomesA1BitImageWithBlackAndWhite) {
+  // 3 x 2, rows of 2 bytes: "W.W" above ".W." (W white).
+  const BYTE rows[] = {0xA0, 0x00, 0x40, 0x00};
+  HBITMAP mono = CreateBitmap(3, 2, 1, 1, rows);
+  ASSERT_NE(mono, nullptr);
+  TxImage image;
+  ASSERT_TRUE(image.CreateFromHBITMAP(mono));
+  EXPECT_EQ(image.GetBpp(), 1);
+  ASSERT_EQ(image.GetNumColors(), 2u);
+  EXPECT_EQ(TxImage::RGBQUADtoRGB(image.GetPaletteColor(0)), RGB(0, 0, 0));
+  EXPECT_EQ(TxImage::RGBQUADtoRGB(image.GetPaletteColor(1)), RGB(255, 255, 255));
+  const int top[] = {1, 0, 1};
+  const int bottom[] = {0, 1, 0};
+  for (int x = 0; x < 3; ++x) {
+    EXPECT_EQ(image.GetPixelIndex(x, 1), top[x]) << x;
+    EXPECT_EQ(image.GetPixelIndex(x, 0), bottom[x]) << x;
+  }
+  DeleteObject(mono);
+}
+
 TEST(CreateFromHBITMAP, RefusesMissingBitmapsAndGhosts) {
   TxImage image(4, 4, 8);
   EXPECT_FALSE(image.CreateFromHBITMAP(nullptr));

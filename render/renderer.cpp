@@ -78,37 +78,48 @@ Geometry measure(const BarcodeSymbol& symbol) {
   return g;
 }
 
-bool module_is_dark(const BarcodeSymbol& symbol, long long row, long long column) {
-  long long rows = std::min(symbol.row_count, MAX_ROWS);
-  long long modules = std::min(symbol.width, MAX_MODULES);
-  return row < rows && column < modules && symbol.module_rows[row][column] == '1';
-}
+// What one pixel row of the middle (between the top and bottom bands)
+// shows in the module area: a separator line, or a module row (null for the
+// remainder below the last row, or when rows cannot be mapped to pixels).
+struct MiddleRow {
+  bool separator;
+  const char* modules;
+  long long module_count;
+};
 
-// Module area pixel; offset_y and offset_x count from its top left corner.
-COLORREF module_pixel(const BarcodeSymbol& symbol, const Geometry& g, long long offset_x,
-                      long long offset_y) {
-  if (g.row_height <= 0) return symbol.back_color;
-  if (g.separators && offset_y % g.row_height < SEPARATOR_PIXELS) return symbol.fore_color;
+MiddleRow middle_row(const BarcodeSymbol& symbol, const Geometry& g, long long y) {
+  if (g.row_height <= 0) return {false, nullptr, 0};
+  long long offset_y = y - g.band;
   long long row = offset_y / g.row_height;
-  long long column = offset_x / PIXELS_PER_MODULE;
-  return module_is_dark(symbol, row, column) ? symbol.fore_color : symbol.back_color;
+  bool separator = g.separators && offset_y % g.row_height < SEPARATOR_PIXELS;
+  if (row >= std::min(symbol.row_count, MAX_ROWS)) return {separator, nullptr, 0};
+  return {separator, symbol.module_rows[row], std::min(symbol.width, MAX_MODULES)};
 }
 
-COLORREF middle_pixel(const BarcodeSymbol& symbol, const Geometry& g, long long x, long long y) {
+COLORREF middle_pixel(const BarcodeSymbol& symbol, const Geometry& g, const MiddleRow& row, long long x) {
   if (x < g.band || x >= g.width - g.band) {
     return symbol.output_options == OUTPUT_BOX ? symbol.fore_color : symbol.back_color;
   }
   if (x < g.margin || x >= g.width - g.margin) return symbol.back_color;
-  return module_pixel(symbol, g, x - g.margin, y - g.band);
+  if (row.separator) return symbol.fore_color;
+  long long column = (x - g.margin) / PIXELS_PER_MODULE;
+  bool dark = row.modules != nullptr && column < row.module_count && row.modules[column] == '1';
+  return dark ? symbol.fore_color : symbol.back_color;
 }
 
+// Every pixel through SetPixel, row by row; what a row shows is worked out
+// once per row.
 void paint_pixels(HDC context, const BarcodeSymbol& symbol, const Geometry& g) {
   COLORREF band_color = bars_above_and_below(symbol) ? symbol.fore_color : symbol.back_color;
   for (long long y = 0; y < g.height; ++y) {
-    bool band = y < g.band || y >= g.height - g.band;
+    int row_y = static_cast<int>(y);
+    if (y < g.band || y >= g.height - g.band) {
+      for (long long x = 0; x < g.width; ++x) SetPixel(context, static_cast<int>(x), row_y, band_color);
+      continue;
+    }
+    MiddleRow row = middle_row(symbol, g, y);
     for (long long x = 0; x < g.width; ++x) {
-      COLORREF color = band ? band_color : middle_pixel(symbol, g, x, y);
-      SetPixel(context, static_cast<int>(x), static_cast<int>(y), color);
+      SetPixel(context, static_cast<int>(x), row_y, middle_pixel(symbol, g, row, x));
     }
   }
 }

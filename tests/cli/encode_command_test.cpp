@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/scratch_folder.h"
+
 extern char** environ;
 
 namespace {
@@ -34,14 +36,11 @@ std::string contents(const std::string& path) {
 class EncodeCommand : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/tresslin-cli-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    setenv("TRESSLIN_REGISTRY", (folder_ + "/registry").c_str(), 1);
+    ASSERT_FALSE(folder_.path().empty());
+    setenv("TRESSLIN_REGISTRY", path("registry").c_str(), 1);
   }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
 
-  std::string path(const std::string& name) const { return folder_ + "/" + name; }
+  std::string path(const std::string& name) const { return folder_.file(name); }
 
   CommandRun tresslin(const std::vector<std::string>& args) const {
     std::string out = path("stdout"), err = path("stderr");
@@ -64,7 +63,7 @@ class EncodeCommand : public ::testing::Test {
     return run;
   }
 
-  std::string folder_;
+  ScratchFolder folder_{"tresslin-cli"};
 };
 
 std::string signature(const std::string& bytes) {

@@ -8,15 +8,14 @@
 #include "engine/barcode_symbol.h"
 #include "tests/com/automation.h"
 #include "tests/com/picture_files.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
 class EncodeServiceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/tresslin-encode-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
+    ASSERT_FALSE(folder_.path().empty());
     service_ = new_encode_service();
     ASSERT_NE(service_, nullptr);
     LONG result = 0;
@@ -26,10 +25,9 @@ class EncodeServiceTest : public ::testing::Test {
     LONG result;
     service_->FreeWorkspace(&result);
     service_->Release();
-    std::filesystem::remove_all(folder_);
   }
 
-  std::string path(const std::string& name) const { return folder_ + "/" + name; }
+  std::string path(const std::string& name) const { return folder_.file(name); }
 
   LONG encode(const std::string& name) {
     Bstr file(path(name));
@@ -51,7 +49,7 @@ class EncodeServiceTest : public ::testing::Test {
     return out;
   }
 
-  std::string folder_;
+  ScratchFolder folder_{"tresslin-encode"};
   IEncodeService* service_ = nullptr;
 };
 
@@ -214,7 +212,7 @@ TEST_F(EncodeServiceTest, TheExtensionChoosesTheFormat) {
   // A name whose only dot is its first character gets ".PNG".
   Bstr dotted(u".png");
   std::filesystem::path here = std::filesystem::current_path();
-  std::filesystem::current_path(folder_);
+  std::filesystem::current_path(folder_.path());
   LONG result = 0;
   ASSERT_EQ(service_->Encode2File(dotted.get(), &result), S_OK);
   std::filesystem::current_path(here);

@@ -14,6 +14,7 @@
 #include "platform/kernel/codepage.h"
 #include "tests/com/automation.h"
 #include "tests/decoders/decoder_cases.h"
+#include "tests/support/scratch_folder.h"
 
 extern char** environ;
 
@@ -80,29 +81,26 @@ ZxingReading zxing_reading(const DecoderCase& c, const std::string& picture, con
 class DecodersRead : public ::testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/tresslin-decoders-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
+    ASSERT_FALSE(folder_.path().empty());
     service_ = new_encode_service();
     ASSERT_NE(service_, nullptr);
   }
   void TearDown() override {
     service_->Release();
-    std::filesystem::remove_all(folder_);
   }
 
-  std::string folder_;
+  ScratchFolder folder_{"tresslin-decoders"};
   IEncodeService* service_ = nullptr;
 };
 
 TEST_P(DecodersRead, EveryDataTextOfTheTable) {
   const std::string extension = GetParam();
   Automation service(service_);
-  std::string scratch = folder_ + "/decoder-output";
+  std::string scratch = folder_.file("decoder-output");
   int number = 0;
   for (const DecoderCase& c : all_decoder_cases()) {
     SCOPED_TRACE(std::string(c.what) + " (symbology " + std::to_string(c.symbology) + ", " + extension + ")");
-    std::string picture = folder_ + "/case" + std::to_string(number++) + "." + extension;
+    std::string picture = folder_.file("case" + std::to_string(number++) + "." + extension);
     ASSERT_EQ(service.call_number(u"InitWorkspace"), 1);
     ASSERT_EQ(service.put(u"Symbology", variant_i4(c.symbology)), S_OK);
     ASSERT_EQ(service.put(u"CodedText", variant_text(c.data)), S_OK);

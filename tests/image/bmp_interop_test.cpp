@@ -12,6 +12,7 @@
 
 #include "image/bmp_codec.h"
 #include "tests/image/bmp_test_util.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -50,14 +51,9 @@ std::vector<BYTE> pillow_rgb(const std::string& path) {
 
 class BmpInterop : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char name[] = "/tmp/bmp_interop_XXXXXX";
-    ASSERT_NE(mkdtemp(name), nullptr);
-    dir_ = name;
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-  std::string path(const std::string& name) const { return dir_ + "/" + name; }
-  std::string dir_;
+  void SetUp() override { ASSERT_FALSE(dir_.path().empty()); }
+  std::string path(const std::string& name) const { return dir_.file(name); }
+  ScratchFolder dir_{"tresslin-bmp-interop"};
 };
 
 // A 37 × 11 picture with every channel varying, so that masks and channel

@@ -1,6 +1,5 @@
 #include "tests/image/codec_test_util.h"
 
-#include <dirent.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -26,19 +25,6 @@ unsigned next_random(unsigned& state) {
 }
 
 }  // namespace
-
-std::vector<std::string> ScratchDir::entries() const {
-  std::vector<std::string> names;
-  if (DIR* dir = ::opendir(path_.c_str())) {
-    while (const dirent* entry = ::readdir(dir)) {
-      const std::string name = entry->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    ::closedir(dir);
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 std::vector<BYTE> expected_rgba(const TxImage& image) {
   std::vector<BYTE> rgba;

@@ -16,6 +16,7 @@
 #include "image/png_codec.h"
 #include "image/tximage.h"
 #include "tests/image/bmp_test_util.h"
+#include "tests/support/scratch_folder.h"
 
 namespace codec_test {
 
@@ -34,22 +35,7 @@ struct OpenGif : TxImageGIF {
   using TxImageGIF::Info;
 };
 
-// A scratch folder removed with its contents at the end of the test.
-class ScratchDir {
- public:
-  ScratchDir() {
-    char name[] = "/tmp/tresslin-codecs-XXXXXX";
-    path_ = ::mkdtemp(name) ? name : "/tmp";
-  }
-  ~ScratchDir() { run("rm -rf '" + path_ + "'"); }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-  const std::string& path() const { return path_; }
-  // Names of the entries in the folder, sorted.
-  std::vector<std::string> entries() const;
-
- private:
-  std::string path_;
-};
+using ScratchDir = ScratchFolder;
 
 // 8-bit red, green, blue, alpha of every pixel, top row first, as a reader
 // of the file should see them: alpha from the alpha plane, else from an

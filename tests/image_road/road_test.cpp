@@ -18,6 +18,7 @@
 #include "image/tximage.h"
 #include "platform/gdi/gdi.h"
 #include "render/renderer.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -101,9 +102,8 @@ const RoadCase road_cases[] = {
 };
 
 TEST(ImageRoad, RenderedPictureReadsBackPixelExactFromEveryFormat) {
-  char folder_template[] = "/tmp/tresslin-road-XXXXXX";
-  ASSERT_NE(::mkdtemp(folder_template), nullptr);
-  const std::string folder = folder_template;
+  const ScratchFolder folder("tresslin-road");
+  ASSERT_FALSE(folder.path().empty());
   const bool pillow = have_pillow();
   for (const auto& c : road_cases) {
     SCOPED_TRACE(c.name);
@@ -128,9 +128,9 @@ TEST(ImageRoad, RenderedPictureReadsBackPixelExactFromEveryFormat) {
     ASSERT_EQ(static_cast<int>(image.GetHeight()), height);
     EXPECT_EQ(image_pixels(image), expected);
 
-    const std::string png = folder + "/road.png";
-    const std::string gif = folder + "/road.gif";
-    const std::string bmp = folder + "/road.bmp";
+    const std::string png = folder.file("road.png");
+    const std::string gif = folder.file("road.gif");
+    const std::string bmp = folder.file("road.bmp");
     ASSERT_TRUE(image.Save(png.c_str(), FORMAT_PNG)) << image.GetLastError();
     ASSERT_TRUE(image.Save(gif.c_str(), FORMAT_GIF)) << image.GetLastError();
     ASSERT_TRUE(image.Save(bmp.c_str(), FORMAT_BMP)) << image.GetLastError();
@@ -144,7 +144,6 @@ TEST(ImageRoad, RenderedPictureReadsBackPixelExactFromEveryFormat) {
   }
   DeleteObject(workspace.symbol_bitmap);
   workspace.symbol_bitmap = nullptr;
-  std::system(("rm -rf '" + folder + "'").c_str());
 }
 
 }  // namespace

@@ -120,10 +120,10 @@ TEST_F(Registry, DeletionRules) {
 TEST_F(Registry, LivesWhereTheEnvironmentSays) {
   EXPECT_EQ(registry_file_path(), path_);
   unsetenv("TRESSLIN_REGISTRY");
-  setenv("XDG_CONFIG_HOME", (folder_ + "/xdg").c_str(), 1);
-  EXPECT_EQ(registry_file_path(), folder_ + "/xdg/tresslin/registry");
+  setenv("XDG_CONFIG_HOME", folder_.file("xdg").c_str(), 1);
+  EXPECT_EQ(registry_file_path(), folder_.file("xdg/tresslin/registry"));
   ASSERT_EQ(set_text("Made", nullptr, "in a new folder"), ERROR_SUCCESS);
-  EXPECT_TRUE(std::filesystem::exists(folder_ + "/xdg/tresslin/registry"));
+  EXPECT_TRUE(std::filesystem::exists(folder_.file("xdg/tresslin/registry")));
   unsetenv("XDG_CONFIG_HOME");
   std::string home = getenv("HOME") ? getenv("HOME") : "";
   setenv("HOME", "/home/someone", 1);

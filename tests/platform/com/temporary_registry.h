@@ -10,16 +10,15 @@
 #include <sstream>
 #include <string>
 
+#include "tests/support/scratch_folder.h"
+
 class TemporaryRegistry : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/tresslin-registry-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    path_ = folder_ + "/registry";
+    ASSERT_FALSE(folder_.path().empty());
+    path_ = folder_.file("registry");
     setenv("TRESSLIN_REGISTRY", path_.c_str(), 1);
   }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
 
   std::string file_text() const {
     std::ifstream in(path_);
@@ -28,6 +27,6 @@ class TemporaryRegistry : public ::testing::Test {
     return text.str();
   }
 
-  std::string folder_;
+  ScratchFolder folder_{"tresslin-registry"};
   std::string path_;
 };

@@ -289,19 +289,33 @@ TEST_F(EncodeServiceTest, ErrorTextBelongsToTheLastCall) {
   EXPECT_EQ(error_text(), "");
 }
 
-TEST_F(EncodeServiceTest, SymbologyTwentyThreeForcesItsLayout) {
-  service_->put_Symbology(23);
-  set_text(&IEncodeService::put_CodedText, "123");
-  LONG written = encode("forced.png");
-  if (std::string(error_text()) == "error: symbology not available") GTEST_SKIP() << "Code 16K is not built yet";
-  EXPECT_EQ(written, 1) << error_text();
-  SHORT value = 0;
-  service_->get_WhiteSpaceWidth(&value);
-  EXPECT_EQ(value, 16);
-  service_->get_BorderWidth(&value);
-  EXPECT_EQ(value, 2);
-  service_->get_OutputOptions(&value);
-  EXPECT_EQ(value, 2);
+// Code 16K and ITF-14 overwrite the host's layout, and the properties read
+// the forced values back (the dispatcher forces them before the encoder runs).
+TEST_F(EncodeServiceTest, ForcedLayoutsReadBack) {
+  struct Case {
+    SHORT symbology;
+    const char* data;
+    SHORT white_space, border, options;
+  } cases[] = {{23, "123", 16, 2, 2}, {72, "1234567890123", 20, 8, 4}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.symbology);
+    service_->put_Symbology(c.symbology);
+    service_->put_WhiteSpaceWidth(50);
+    service_->put_BorderWidth(0);
+    service_->put_OutputOptions(0);
+    set_text(&IEncodeService::put_CodedText, c.data);
+    LONG written = encode("forced.png");
+    if (c.symbology == 72) {
+      EXPECT_EQ(written, 1) << error_text();
+    }
+    SHORT value = 0;
+    service_->get_WhiteSpaceWidth(&value);
+    EXPECT_EQ(value, c.white_space);
+    service_->get_BorderWidth(&value);
+    EXPECT_EQ(value, c.border);
+    service_->get_OutputOptions(&value);
+    EXPECT_EQ(value, c.options);
+  }
 }
 
 TEST_F(EncodeServiceTest, FreeWorkspaceReleasesTheBitmapAndIsHarmlessTwice) {

@@ -22,7 +22,7 @@ bool supported_depth(UINT planes, UINT bits_per_pixel) {
 }
 
 // A new bitmap, or null when a side is 0 or below or the pixels would pass
-// 2 GiB or cannot be had. The caller holds gdi_mutex().
+// 2 GiB or cannot be had. The caller holds a GdiLock.
 HBITMAP add_bitmap(int width, int height, int bits_per_pixel, const void* rows) {
   if (width <= 0 || height <= 0) return nullptr;
   if (Bitmap::row_bytes(width, bits_per_pixel) * height > MAX_BITMAP_BYTES) return nullptr;
@@ -77,8 +77,13 @@ void Bitmap::fill(COLORREF color) {
 
 void Bitmap::copy_row_bgr(int y, std::uint8_t* out, int bytes_per_pixel) const {
   const std::uint8_t* row = row_start(y);
+  // Stored true-colour pixels are blue, green, red and 0 already.
   if (!monochrome() && bytes_per_pixel == 4) {
     std::memcpy(out, row, static_cast<std::size_t>(width_) * 4);
+    return;
+  }
+  if (!monochrome()) {
+    for (std::size_t x = 0; x < static_cast<std::size_t>(width_); ++x) std::memcpy(out + 3 * x, row + 4 * x, 3);
     return;
   }
   for (int x = 0; x < width_; ++x) {
@@ -111,7 +116,7 @@ void Bitmap::load_rows(const std::uint8_t* rows) {
 }
 
 HBITMAP CreateCompatibleBitmap(HDC context, int width, int height) {
-  std::lock_guard lock(gdi_mutex());
+  GdiLock lock;
   const DeviceContext* dc = find_object<DeviceContext>(context);
   if (dc == nullptr) return nullptr;
   // A memory context makes bitmaps like the one selected into it (at first
@@ -123,7 +128,7 @@ HBITMAP CreateCompatibleBitmap(HDC context, int width, int height) {
 
 HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bits_per_pixel, const void* bits) {
   if (!supported_depth(planes, bits_per_pixel)) return nullptr;
-  std::lock_guard lock(gdi_mutex());
+  GdiLock lock;
   return add_bitmap(width, height, static_cast<int>(bits_per_pixel), bits);
 }
 

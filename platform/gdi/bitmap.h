@@ -70,7 +70,7 @@ class Bitmap final : public GdiObject {
     }
     std::uint32_t stored = stored_of(color);
     std::memcpy(row + 4 * static_cast<std::size_t>(x), &stored, sizeof stored);
-    return colorref_of(stored);
+    return color & 0x00FFFFFF;
   }
 
   // Whether every pixel has the colour color (a stored colour).
@@ -98,14 +98,10 @@ class Bitmap final : public GdiObject {
   static bool is_light(COLORREF color) {
     return GetRValue(color) + GetGValue(color) + GetBValue(color) > 382;
   }
-  static std::uint32_t stored_of(COLORREF color) {
-    return (static_cast<std::uint32_t>(GetRValue(color)) << 16) |
-           (static_cast<std::uint32_t>(GetGValue(color)) << 8) | GetBValue(color);
-  }
-  static COLORREF colorref_of(std::uint32_t stored) {
-    return RGB(static_cast<BYTE>(stored >> 16), static_cast<BYTE>(stored >> 8),
-               static_cast<BYTE>(stored));
-  }
+  // 0x00BBGGRR and 0x00RRGGBB turn into each other by reversing the bytes
+  // and dropping the lowest.
+  static std::uint32_t stored_of(COLORREF color) { return __builtin_bswap32(color) >> 8; }
+  static COLORREF colorref_of(std::uint32_t stored) { return __builtin_bswap32(stored) >> 8; }
   const std::uint8_t* row_start(int y) const { return bytes_.data() + static_cast<std::size_t>(y) * stride_; }
   std::uint8_t* row_start(int y) { return bytes_.data() + static_cast<std::size_t>(y) * stride_; }
 

@@ -63,12 +63,12 @@ BOOL delete_memory_context(HDC context) {
 
 HDC GetDC(HWND window) {
   if (window != nullptr) return nullptr;
-  std::lock_guard lock(gdi_mutex());
+  GdiLock lock;
   return add_context(true);
 }
 
 int ReleaseDC(HWND window, HDC screen_context) {
-  std::lock_guard lock(gdi_mutex());
+  GdiLock lock;
   DeviceContext* dc = find_object<DeviceContext>(screen_context);
   if (window != nullptr || dc == nullptr || !dc->screen) return 0;
   note_deselected(dc->font);
@@ -76,18 +76,18 @@ int ReleaseDC(HWND window, HDC screen_context) {
 }
 
 HDC CreateCompatibleDC(HDC context) {
-  std::lock_guard lock(gdi_mutex());
+  GdiLock lock;
   if (context != nullptr && find_object<DeviceContext>(context) == nullptr) return nullptr;
   return add_context(false);
 }
 
 BOOL DeleteDC(HDC memory_context) {
-  std::lock_guard lock(gdi_mutex());
+  GdiLock lock;
   return delete_memory_context(memory_context);
 }
 
 HGDIOBJ SelectObject(HDC context, HGDIOBJ object) {
-  std::lock_guard lock(gdi_mutex());
+  GdiLock lock;
   DeviceContext* dc = find_object<DeviceContext>(context);
   if (dc == nullptr) return nullptr;
   std::uintptr_t handle = handle_value(object);
@@ -102,7 +102,7 @@ HGDIOBJ SelectObject(HDC context, HGDIOBJ object) {
 }
 
 HGDIOBJ GetCurrentObject(HDC context, UINT kind) {
-  std::lock_guard lock(gdi_mutex());
+  GdiLock lock;
   DeviceContext* dc = find_object<DeviceContext>(context);
   if (dc == nullptr) return nullptr;
   if (kind == OBJ_BITMAP) return to_handle<HGDIOBJ>(dc->bitmap);
@@ -111,7 +111,7 @@ HGDIOBJ GetCurrentObject(HDC context, UINT kind) {
 }
 
 int SetBkMode(HDC context, int mode) {
-  std::lock_guard lock(gdi_mutex());
+  GdiLock lock;
   DeviceContext* dc = find_object<DeviceContext>(context);
   if (dc == nullptr || (mode != TRANSPARENT && mode != OPAQUE)) return 0;
   int previous = dc->background_mode;
@@ -120,7 +120,7 @@ int SetBkMode(HDC context, int mode) {
 }
 
 COLORREF SetTextColor(HDC context, COLORREF color) {
-  std::lock_guard lock(gdi_mutex());
+  GdiLock lock;
   DeviceContext* dc = find_object<DeviceContext>(context);
   if (dc == nullptr) return CLR_INVALID;
   COLORREF previous = dc->text_color;

@@ -27,12 +27,12 @@ struct DeviceContext final : GdiObject {
 
 // The bitmap a context draws into, or null when the context is invalid or
 // holds no drawable bitmap (the screen, or the stock bitmap). The caller
-// holds gdi_mutex().
+// holds a GdiLock.
 inline Bitmap* target_bitmap(HDC context) {
   DeviceContext* dc = find_object<DeviceContext>(context);
   return dc == nullptr ? nullptr : dc->drawing_target;
 }
 
 // Releases a memory context, deselecting its objects; FALSE for any other
-// handle. The caller holds gdi_mutex().
+// handle. The caller holds a GdiLock.
 BOOL delete_memory_context(HDC context);

@@ -110,7 +110,7 @@ void write_indexed_row(const Bitmap& bitmap, int y, int bits_per_pixel, NearestC
 
 int GetDIBits(HDC context, HBITMAP bitmap, UINT first, UINT lines, LPVOID bits, BITMAPINFO* info,
               UINT usage) {
-  std::lock_guard lock(gdi_mutex());
+  GdiLock lock;
   const Bitmap* source = find_object<Bitmap>(bitmap);
   if (find_object<DeviceContext>(context) == nullptr || source == nullptr || bits == nullptr ||
       info == nullptr || usage != DIB_RGB_COLORS || !supported_format(info->bmiHeader, *source)) {

@@ -16,6 +16,6 @@ HFONT CreateFontIndirectA(const LOGFONTA* font) {
   if (font == nullptr) return nullptr;
   LOGFONTA attributes = *font;
   attributes.lfFaceName[LF_FACESIZE - 1] = '\0';
-  std::lock_guard lock(gdi_mutex());
+  GdiLock lock;
   return to_handle<HFONT>(object_table().add(std::make_unique<Font>(attributes)));
 }

@@ -8,13 +8,7 @@
 #include <memory>
 #include <tuple>
 
-#include <fontconfig/fontconfig.h>
-#include <ft2build.h>
-#include FT_FREETYPE_H
-#include FT_OUTLINE_H
-#include FT_SYNTHESIS_H
-#include FT_TRUETYPE_TABLES_H
-
+#include "platform/gdi/font_libraries.h"
 #include "platform/gdi/gdi.h"
 #include "platform/kernel/codepage.h"
 
@@ -32,6 +26,10 @@ constexpr long long STRIP_WIDTH = 16384;
 
 bool engine_started = false;
 
+// The libraries' entry points, for code that holds a face or the FreeType
+// library: those exist only once the libraries are loaded.
+const FontLibraries& fonts() { return *font_libraries(); }
+
 }  // namespace
 
 struct FontFace {
@@ -43,7 +41,7 @@ struct FontFace {
   FontFace(const FontFace&) = delete;
   FontFace& operator=(const FontFace&) = delete;
   ~FontFace() {
-    if (face != nullptr) FT_Done_Face(face);
+    if (face != nullptr) fonts().FT_Done_Face(face);
   }
 };
 
@@ -75,14 +73,15 @@ class FontEngine {
  private:
   FontEngine() {
     engine_started = true;
-    fontconfig_ = FcInit() == FcTrue;
-    if (FT_Init_FreeType(&library_) != 0) library_ = nullptr;
+    if (font_libraries() == nullptr) return;
+    fontconfig_ = fonts().FcInit() == FcTrue;
+    if (fonts().FT_Init_FreeType(&library_) != 0) library_ = nullptr;
   }
 
   ~FontEngine() {
     faces_.clear();
-    if (library_ != nullptr) FT_Done_FreeType(library_);
-    if (fontconfig_) FcFini();
+    if (library_ != nullptr) fonts().FT_Done_FreeType(library_);
+    if (fontconfig_) fonts().FcFini();
   }
 
   static std::string lower_case(const char* name) {
@@ -97,22 +96,22 @@ class FontEngine {
   std::unique_ptr<FontFace> look_up(const FaceKey& key) const {
     if (!fontconfig_ || library_ == nullptr) return nullptr;
     const auto& [family, weight, italic] = key;
-    FcPattern* pattern = FcPatternCreate();
+    FcPattern* pattern = fonts().FcPatternCreate();
     if (pattern == nullptr) return nullptr;
     if (!family.empty()) {
-      FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+      fonts().FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     }
-    FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(weight));
-    FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
+    fonts().FcPatternAddInteger(pattern, FC_WEIGHT, fonts().FcWeightFromOpenType(weight));
+    fonts().FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    fonts().FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    fonts().FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    fonts().FcDefaultSubstitute(pattern);
     FcResult result;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-    FcPatternDestroy(pattern);
+    FcPattern* match = fonts().FcFontMatch(nullptr, pattern, &result);
+    fonts().FcPatternDestroy(pattern);
     if (match == nullptr) return nullptr;
     std::unique_ptr<FontFace> face = open_match(match, weight, italic);
-    FcPatternDestroy(match);
+    fonts().FcPatternDestroy(match);
     return face;
   }
 
@@ -121,13 +120,13 @@ class FontEngine {
     int index = 0;
     int matched_weight = FC_WEIGHT_REGULAR;
     int matched_slant = FC_SLANT_ROMAN;
-    if (FcPatternGetString(match, FC_FILE, 0, &file) != FcResultMatch) return nullptr;
-    FcPatternGetInteger(match, FC_INDEX, 0, &index);
-    FcPatternGetInteger(match, FC_WEIGHT, 0, &matched_weight);
-    FcPatternGetInteger(match, FC_SLANT, 0, &matched_slant);
+    if (fonts().FcPatternGetString(match, FC_FILE, 0, &file) != FcResultMatch) return nullptr;
+    fonts().FcPatternGetInteger(match, FC_INDEX, 0, &index);
+    fonts().FcPatternGetInteger(match, FC_WEIGHT, 0, &matched_weight);
+    fonts().FcPatternGetInteger(match, FC_SLANT, 0, &matched_slant);
 
     auto face = std::make_unique<FontFace>();
-    if (FT_New_Face(library_, reinterpret_cast<const char*>(file), index, &face->face) != 0) {
+    if (fonts().FT_New_Face(library_, reinterpret_cast<const char*>(file), index, &face->face) != 0) {
       face->face = nullptr;
       return nullptr;
     }
@@ -145,7 +144,7 @@ class FontEngine {
 // The face's ascent and descent in font units, as the platform measures a
 // cell: the OS/2 table's Windows metrics, else the horizontal header.
 std::pair<double, double> cell_in_font_units(FT_Face face) {
-  const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+  const auto* os2 = static_cast<const TT_OS2*>(fonts().FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
   if (os2 != nullptr && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
     return {os2->usWinAscent, os2->usWinDescent};
   }
@@ -158,12 +157,12 @@ UINT codepage_of(BYTE charset) {
 }
 
 FT_GlyphSlot load_glyph(const FontFace& face, char32_t character) {
-  FT_UInt index = FT_Get_Char_Index(face.face, character);
-  if (FT_Load_Glyph(face.face, index, FT_LOAD_NO_BITMAP) != 0) return nullptr;
+  FT_UInt index = fonts().FT_Get_Char_Index(face.face, character);
+  if (fonts().FT_Load_Glyph(face.face, index, FT_LOAD_NO_BITMAP) != 0) return nullptr;
   FT_GlyphSlot slot = face.face->glyph;
   if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return nullptr;
-  if (face.synthetic_bold) FT_GlyphSlot_Embolden(slot);
-  if (face.synthetic_italic) FT_GlyphSlot_Oblique(slot);
+  if (face.synthetic_bold) fonts().FT_GlyphSlot_Embolden(slot);
+  if (face.synthetic_italic) fonts().FT_GlyphSlot_Oblique(slot);
   return slot;
 }
 
@@ -207,7 +206,7 @@ void draw_glyph(FT_Library library, FT_GlyphSlot slot, Bitmap& bitmap, long long
   FT_Outline& outline = slot->outline;
   if (outline.n_points == 0) return;
   FT_BBox box;
-  FT_Outline_Get_CBox(&outline, &box);
+  fonts().FT_Outline_Get_CBox(&outline, &box);
   PixelBox glyph{pen_x + (box.xMin >> 6), baseline - ((box.yMax + 63) >> 6),
                  pen_x + ((box.xMax + 63) >> 6), baseline - (box.yMin >> 6)};
   PixelBox visible = intersect(glyph, clip);
@@ -215,11 +214,11 @@ void draw_glyph(FT_Library library, FT_GlyphSlot slot, Bitmap& bitmap, long long
 
   // Scanline 0 becomes the visible box's bottom row; each strip then moves
   // the outline so that span column 0 is the strip's left column.
-  FT_Outline_Translate(&outline, 0, (visible.bottom - baseline) * 64);
+  fonts().FT_Outline_Translate(&outline, 0, (visible.bottom - baseline) * 64);
   long long shifted_x = 0;
   for (long long left = visible.left; left < visible.right; left += STRIP_WIDTH) {
     long long right = std::min(left + STRIP_WIDTH, visible.right);
-    FT_Outline_Translate(&outline, (pen_x - left - shifted_x) * 64, 0);
+    fonts().FT_Outline_Translate(&outline, (pen_x - left - shifted_x) * 64, 0);
     shifted_x = pen_x - left;
 
     SpanTarget target{&bitmap, left, visible.bottom, color};
@@ -229,7 +228,7 @@ void draw_glyph(FT_Library library, FT_GlyphSlot slot, Bitmap& bitmap, long long
     params.user = &target;
     params.clip_box = {0, 0, static_cast<FT_Pos>(right - left),
                        static_cast<FT_Pos>(visible.bottom - visible.top)};
-    FT_Outline_Render(library, &outline, &params);
+    fonts().FT_Outline_Render(library, &outline, &params);
   }
 }
 
@@ -266,7 +265,7 @@ bool TextLine::open(const LOGFONTA& font, std::string_view text) {
   FT_Size_RequestRec size{};
   size.type = FT_SIZE_REQUEST_TYPE_NOMINAL;
   size.height = std::lround(em * 64);
-  if (FT_Request_Size(face, &size) != 0) return false;
+  if (fonts().FT_Request_Size(face, &size) != 0) return false;
 
   if (requested > 0) {
     ascent_ = static_cast<int>(std::lround(requested * cell_ascent / (cell_ascent + cell_descent)));

@@ -60,6 +60,6 @@ std::uintptr_t ObjectTable::stock_font() {
 }
 
 int live_gdi_objects() {
-  std::lock_guard lock(gdi_mutex());
+  GdiLock lock;
   return object_table().live_objects();
 }

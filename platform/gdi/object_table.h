@@ -1,7 +1,7 @@
 // The table behind every handle of the drawing surface. A handle names a
 // slot and the slot's generation, so a released handle never reaches the
 // object that later reuses its slot. One mutex guards the table and every
-// object in it: each public call holds it from start to end. Looking up a
+// object in it: each public call holds it (through GdiLock) from start to end. Looking up a
 // handle is a few instructions and allocates nothing, as pixel calls do it
 // once per pixel.
 #pragma once
@@ -10,6 +10,8 @@
 #include <memory>
 #include <mutex>
 #include <vector>
+
+#include <sys/single_threaded.h>
 
 #include "platform/gdi/gdi_types.h"
 
@@ -29,7 +31,7 @@ class ObjectTable {
  public:
   std::uintptr_t add(std::unique_ptr<GdiObject> object);
   // Handle 0 names slot 0xFFFFFFFF, which never exists.
-  GdiObject* find(std::uintptr_t handle) const {
+  [[gnu::always_inline]] GdiObject* find(std::uintptr_t handle) const {
     std::uint32_t slot = static_cast<std::uint32_t>(handle) - 1;
     if (slot >= slots_.size()) return nullptr;
     const Slot& entry = slots_[slot];
@@ -64,6 +66,24 @@ inline std::mutex& gdi_mutex() {
   return mutex;
 }
 
+// Holds gdi_mutex() for its lifetime. While the process runs a single
+// thread there is nothing to exclude and the lock is skipped: no call of
+// the surface starts a thread, so none can appear while it is skipped.
+class GdiLock {
+ public:
+  GdiLock() : held_(!__libc_single_threaded) {
+    if (held_) gdi_mutex().lock();
+  }
+  ~GdiLock() {
+    if (held_) gdi_mutex().unlock();
+  }
+  GdiLock(const GdiLock&) = delete;
+  GdiLock& operator=(const GdiLock&) = delete;
+
+ private:
+  const bool held_;
+};
+
 // The one table of the process.
 extern ObjectTable gdi_objects;
 inline ObjectTable& object_table() { return gdi_objects; }
@@ -79,8 +99,9 @@ Handle to_handle(std::uintptr_t value) {
 }
 
 // The object of the handle when it is of type T (T::object_kind), else null.
+// Inlined everywhere: pixel calls make it once per pixel.
 template <class T, class Handle>
-T* find_object(Handle handle) {
+[[gnu::always_inline]] inline T* find_object(Handle handle) {
   GdiObject* object = object_table().find(handle_value(handle));
   if (object == nullptr || object->kind != T::object_kind) return nullptr;
   return static_cast<T*>(object);

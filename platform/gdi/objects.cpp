@@ -33,7 +33,7 @@ int describe_bitmap(const Bitmap& bitmap, int size, LPVOID buffer) {
 }  // namespace
 
 int GetObjectA(HGDIOBJ object, int size, LPVOID buffer) {
-  std::lock_guard lock(gdi_mutex());
+  GdiLock lock;
   if (const Font* font = find_object<Font>(object)) return describe_font(*font, size, buffer);
   if (const Bitmap* bitmap = find_object<Bitmap>(object)) {
     return describe_bitmap(*bitmap, size, buffer);
@@ -42,7 +42,7 @@ int GetObjectA(HGDIOBJ object, int size, LPVOID buffer) {
 }
 
 BOOL DeleteObject(HGDIOBJ object) {
-  std::lock_guard lock(gdi_mutex());
+  GdiLock lock;
   GdiObject* found = object_table().find(handle_value(object));
   if (found == nullptr) return FALSE;
   if (found->kind == GdiKind::device_context) {

@@ -71,21 +71,21 @@ class AreaFill {
 }  // namespace
 
 COLORREF SetPixel(HDC context, int x, int y, COLORREF color) {
-  std::lock_guard lock(gdi_mutex());
+  GdiLock lock;
   Bitmap* bitmap = target_bitmap(context);
   if (bitmap == nullptr || !bitmap->contains(x, y)) return SET_PIXEL_FAILED;
   return bitmap->set_pixel(x, y, color);
 }
 
 COLORREF GetPixel(HDC context, int x, int y) {
-  std::lock_guard lock(gdi_mutex());
+  GdiLock lock;
   const Bitmap* bitmap = target_bitmap(context);
   if (bitmap == nullptr || !bitmap->contains(x, y)) return CLR_INVALID;
   return bitmap->pixel(x, y);
 }
 
 BOOL FloodFill(HDC context, int x, int y, COLORREF boundary_color) {
-  std::lock_guard lock(gdi_mutex());
+  GdiLock lock;
   Bitmap* bitmap = target_bitmap(context);
   if (bitmap == nullptr || !bitmap->contains(x, y)) return FALSE;
   COLORREF boundary = bitmap->stored_color(boundary_color);

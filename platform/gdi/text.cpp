@@ -60,7 +60,7 @@ void paint(HDC context, const TextLine& line, const RECT& rect, UINT format, lon
 
 BOOL GetTextExtentPoint32A(HDC context, LPCSTR text, int length, SIZE* size) {
   if (length < 0 || size == nullptr || (text == nullptr && length > 0)) return FALSE;
-  std::lock_guard lock(gdi_mutex());
+  GdiLock lock;
   TextLine line;
   if (!open_line(context, std::string_view(text, static_cast<std::size_t>(length)), line)) return FALSE;
   size->cx = to_long(line.width());
@@ -71,7 +71,7 @@ BOOL GetTextExtentPoint32A(HDC context, LPCSTR text, int length, SIZE* size) {
 int DrawTextA(HDC context, LPCSTR text, int length, RECT* rect, UINT format) {
   if (text == nullptr || rect == nullptr || length < -1) return 0;
   std::size_t bytes = length == -1 ? std::strlen(text) : static_cast<std::size_t>(length);
-  std::lock_guard lock(gdi_mutex());
+  GdiLock lock;
   TextLine line;
   if (!open_line(context, std::string_view(text, bytes), line)) return 0;
   long long x = horizontal_position(*rect, format, line.width());
@@ -84,6 +84,6 @@ int DrawTextA(HDC context, LPCSTR text, int length, RECT* rect, UINT format) {
 }
 
 bool font_engine_started() {
-  std::lock_guard lock(gdi_mutex());
+  GdiLock lock;
   return font_engine_running();
 }

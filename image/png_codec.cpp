@@ -25,6 +25,23 @@ constexpr unsigned long long PALETTE_SCAN_LIMIT = 65536;
 constexpr size_t ROW_SLACK = 10;
 constexpr double INCHES_PER_METRE = 0.0254;
 
+// libpng filters a true-colour row by trying all five filters and keeping
+// the first whose output has the smallest sum. For a row equal to the row
+// above, that choice is known beforehand: Up, whose output is all zeros, or
+// None when the row itself is all zeros (None is tried first and keeps a
+// tie). Naming that filter alone for such rows writes the same file without
+// the trials; barcode pictures are made almost wholly of such rows. Returns
+// the filters now set.
+int set_row_filters(png_structp png, int current, const BYTE* row, const BYTE* above, size_t bytes) {
+  int wanted = PNG_ALL_FILTERS;
+  if (std::memcmp(row, above, bytes) == 0) {
+    const bool all_zero = row[0] == 0 && std::memcmp(row, row + 1, bytes - 1) == 0;
+    wanted = all_zero ? PNG_FILTER_NONE : PNG_FILTER_UP;
+  }
+  if (wanted != current) png_set_filter(png, PNG_FILTER_TYPE_BASE, wanted);
+  return wanted;
+}
+
 }  // namespace
 
 struct TxPngCodec::WriteJob {
@@ -227,14 +244,21 @@ void TxPngCodec::WriteDibRows(WriteJob* job) {
   const int passes = png_set_interlace_handling(job->png);
   const long height = GetHeight();
   const bool true_color = GetBpp() > 8;
+  const size_t pixel_bytes = 3 * static_cast<size_t>(GetWidth());
+  int filters = PNG_ALL_FILTERS;
   for (int pass = 0; pass < passes; ++pass) {
     for (long k = 0; k < height; ++k) {
-      std::memcpy(job->row, GetBits(height - 1 - k), row_bytes);
+      const BYTE* dib_row = GetBits(height - 1 - k);
+      if (true_color && passes == 1 && k > 0) {
+        filters = set_row_filters(job->png, filters, dib_row, GetBits(height - k), pixel_bytes);
+      }
+      std::memcpy(job->row, dib_row, row_bytes);
       if (true_color) RGBtoBGR(job->row, static_cast<int>(row_bytes));
       png_write_row(job->png, job->row);
     }
   }
 }
+
 
 void TxPngCodec::ReleaseWriteJob(WriteJob* job) {
   std::free(job->row);

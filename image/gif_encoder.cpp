@@ -270,7 +270,8 @@ bool TxImageGIF::EncodeBody(TxFile* stream, bool local_color_map) {
 int TxImageGIF::GifNextPixel() {
   if (PixelsLeft == 0) return -1;
   --PixelsLeft;
-  const int index = GetPixelIndex(CursorX, CursorY);
+  // The cursor never leaves the picture: no bounds check per pixel.
+  const int index = Header.biClrUsed == 0 ? 0 : BlindGetPixelIndex(CursorX, CursorY);
   if (++CursorX == static_cast<LONG>(GetWidth())) {
     CursorX = 0;
     --CursorY;

@@ -259,7 +259,6 @@ void TxPngCodec::WriteDibRows(WriteJob* job) {
   }
 }
 
-
 void TxPngCodec::ReleaseWriteJob(WriteJob* job) {
   std::free(job->row);
   job->row = nullptr;

@@ -30,8 +30,8 @@ class Bitmap final : public GdiObject {
   // be had.
   Bitmap(int width, int height, int bits_per_pixel);
 
-  // Bytes per row, as the platform counts them for a bitmap of this size
-  // and depth; 0 for a depth it does not make.
+  // Bytes per row of a bitmap of this width and depth: rows are padded to
+  // 2 bytes.
   static long long row_bytes(long long width, int bits_per_pixel);
 
   int width() const { return width_; }
@@ -64,7 +64,7 @@ class Bitmap final : public GdiObject {
     std::uint8_t* row = row_start(y);
     if (monochrome()) {
       std::uint8_t bit = static_cast<std::uint8_t>(0x80 >> (x & 7));
-      bool light = is_light(color & 0x00FFFFFF);
+      bool light = is_light(color);
       row[x >> 3] = static_cast<std::uint8_t>(light ? row[x >> 3] | bit : row[x >> 3] & ~bit);
       return light ? WHITE_COLOR : BLACK_COLOR;
     }
@@ -79,7 +79,7 @@ class Bitmap final : public GdiObject {
   void fill(COLORREF color);
 
   // Row y's pixels as blue, green, red bytes, bytes_per_pixel (3 or 4)
-  // apart, into out; the fourth byte of each 4-byte pixel is left as it is.
+  // apart, into out; the fourth byte of a 4-byte pixel is 0.
   void copy_row_bgr(int y, std::uint8_t* out, int bytes_per_pixel) const;
   // Row y as 1-bit indices into {black, white}, into out (width / 8 bytes
   // rounded up, padding bits 0). Monochrome bitmaps only.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <thread>
 #include <vector>
 
 #include "tests/platform/gdi/canvas.h"
@@ -132,6 +133,31 @@ TEST(GdiHandles, LiveObjectsCountWhatIsMadeAndNotReleased) {
     EXPECT_EQ(live_gdi_objects(), before + 3);
   }
   EXPECT_EQ(live_gdi_objects(), before);
+}
+
+}  // namespace
+
+namespace {
+
+// Once the process runs more than one thread, calls on the one table from
+// several threads at once keep every object whole.
+TEST(GdiHandles, ThreadsDrawingAtOnceKeepTheirOwnPictures) {
+  constexpr int THREADS = 4;
+  constexpr int ROUNDS = 1000;
+  std::vector<int> wrong(THREADS, 0);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < THREADS; ++t) {
+    threads.emplace_back([t, &wrong] {
+      const COLORREF colour = RGB(10 * t, 20, 30);
+      for (int round = 0; round < ROUNDS; ++round) {
+        Canvas canvas(8, 8);
+        for (int i = 0; i < 64; ++i) SetPixel(canvas.context(), i % 8, i / 8, colour);
+        for (int i = 0; i < 64; ++i) wrong[t] += GetPixel(canvas.context(), i % 8, i / 8) != colour;
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(wrong, std::vector<int>(THREADS, 0));
 }
 
 }  // namespace

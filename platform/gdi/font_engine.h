@@ -1,7 +1,7 @@
 // Glyphs for logical fonts: faces found through fontconfig and rasterised by
-// FreeType. Nothing starts before the first text is measured or drawn; each
-// face is then looked up once and kept for the process. Every call is made
-// under a GdiLock.
+// FreeType. Nothing starts, and neither library is loaded (font_libraries.h),
+// before the first text is measured or drawn; each face is then looked up
+// once and kept for the process. Every call is made under a GdiLock.
 #pragma once
 
 #include <string>

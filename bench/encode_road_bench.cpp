@@ -59,21 +59,9 @@ HRESULT invoke(IDispatch* service, const char16_t* name, WORD flags, std::vector
   return hr;
 }
 
-VARIANT number(LONG value) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_I4;
-  v.lVal = value;
-  return v;
-}
+VARIANT number(LONG value) { return variant_from_long(value); }
 
-VARIANT text(const std::string& ascii) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_BSTR;
-  v.bstrVal = bstr_from(std::u16string(ascii.begin(), ascii.end()));
-  return v;
-}
+VARIANT text(const std::string& ascii) { return variant_from_text(std::u16string(ascii.begin(), ascii.end())); }
 
 void BM_Encode2FileThroughIDispatch(benchmark::State& state, const char* extension) {
   IDispatch* service = new_service();

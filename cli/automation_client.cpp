@@ -46,20 +46,12 @@ std::string AutomationClient::text(const char16_t* name) const {
   return text;
 }
 
-VARIANT long_value(LONG value) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_I4;
-  v.lVal = value;
-  return v;
-}
+VARIANT long_value(LONG value) { return variant_from_long(value); }
 
 bool text_value(const std::string& utf8, VARIANT& value) {
   VariantInit(&value);
   std::optional<std::u16string> wide = utf16_from_utf8(utf8);
   if (!wide) return false;
-  value.bstrVal = bstr_from(*wide);
-  if (value.bstrVal == nullptr) return false;
-  value.vt = VT_BSTR;
-  return true;
+  value = variant_from_text(*wide);
+  return value.vt == VT_BSTR;
 }

@@ -386,3 +386,19 @@ HRESULT VariantChangeType(VARIANTARG* target, const VARIANTARG* source, USHORT f
   *target = converted;
   return S_OK;
 }
+
+VARIANT variant_from_long(LONG value) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_I4;
+  v.lVal = value;
+  return v;
+}
+
+VARIANT variant_from_text(std::u16string_view text) {
+  VARIANT v;
+  VariantInit(&v);
+  v.bstrVal = bstr_from(text);
+  if (v.bstrVal != nullptr) v.vt = VT_BSTR;
+  return v;
+}

@@ -3,6 +3,8 @@
 // reserved words, then a 16-byte union (24 bytes in all).
 #pragma once
 
+#include <string_view>
+
 #include "platform/com/com_types.h"
 #include "platform/com/hresult.h"
 #include "platform/com/unknwn.h"
@@ -112,3 +114,9 @@ HRESULT VariantCopy(VARIANTARG* target, const VARIANTARG* source);
 // this runtime does not know. target may be source; on failure target is
 // left unchanged.
 HRESULT VariantChangeType(VARIANTARG* target, const VARIANTARG* source, USHORT flags, VARTYPE vt);
+
+// A VT_I4 value.
+VARIANT variant_from_long(LONG value);
+// A VT_BSTR value owning a new copy of text (VariantClear frees it); VT_EMPTY
+// when the string cannot be allocated.
+VARIANT variant_from_text(std::u16string_view text);

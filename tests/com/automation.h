@@ -25,20 +25,10 @@ class Bstr {
   BSTR text_;
 };
 
-inline VARIANT variant_i4(LONG value) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_I4;
-  v.lVal = value;
-  return v;
-}
+inline VARIANT variant_i4(LONG value) { return variant_from_long(value); }
 
 inline VARIANT variant_text(const std::string& utf8) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_BSTR;
-  v.bstrVal = bstr_from(utf16_from_utf8(utf8).value_or(u""));
-  return v;
+  return variant_from_text(utf16_from_utf8(utf8).value_or(u""));
 }
 
 inline std::string utf8_of(BSTR text) { return utf8_from_utf16(bstr_view(text)).value_or("?"); }

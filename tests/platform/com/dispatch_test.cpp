@@ -263,20 +263,8 @@ Invocation invoke(IDispatch& object, DISPID id, WORD flags, std::vector<VARIANT>
   return out;
 }
 
-VARIANT i4(LONG v) {
-  VARIANT x;
-  VariantInit(&x);
-  x.vt = VT_I4;
-  x.lVal = v;
-  return x;
-}
-VARIANT text(const char16_t* t) {
-  VARIANT x;
-  VariantInit(&x);
-  x.vt = VT_BSTR;
-  x.bstrVal = SysAllocString(t);
-  return x;
-}
+VARIANT i4(LONG v) { return variant_from_long(v); }
+VARIANT text(const char16_t* t) { return variant_from_text(t); }
 
 TEST(Dispatch, PropertiesAndMethodsWithCoercion) {
   Counter counter;

@@ -7,13 +7,7 @@
 
 namespace {
 
-VARIANT of_i4(LONG v) {
-  VARIANT x;
-  VariantInit(&x);
-  x.vt = VT_I4;
-  x.lVal = v;
-  return x;
-}
+VARIANT of_i4(LONG v) { return variant_from_long(v); }
 VARIANT of_i2(SHORT v) {
   VARIANT x = of_i4(0);
   x.vt = VT_I2;
@@ -38,12 +32,7 @@ VARIANT of_bool(bool v) {
   x.boolVal = v ? VARIANT_TRUE : VARIANT_FALSE;
   return x;
 }
-VARIANT of_text(const char16_t* text) {
-  VARIANT x = of_i4(0);
-  x.vt = VT_BSTR;
-  x.bstrVal = SysAllocString(text);
-  return x;
-}
+VARIANT of_text(const char16_t* text) { return variant_from_text(text); }
 
 // The converted value as text, for one comparison per case.
 std::string shown(const VARIANT& v) {

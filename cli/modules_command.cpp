@@ -2,7 +2,6 @@
 // the options, encodes the data and prints the record.
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,13 +84,6 @@ std::vector<Option> modules_options(BarcodeSymbol& symbol, ModulesRequest& reque
   };
 }
 
-void init_workspace() {
-  std::memset(workspace.char_set_value, 0, sizeof workspace.char_set_value);
-  std::memset(workspace.prefix_value, 0, sizeof workspace.prefix_value);
-  std::memset(workspace.surfix_value, 0, sizeof workspace.surfix_value);
-  reset_symbol(workspace.symbol);
-}
-
 UsageError check_request(const ModulesRequest& request) {
   if (request.data_text && request.data_hex) return "give either --data or --data-hex, not both";
   if (!request.data_text && !request.data_hex) return "the data is missing: give --data TEXT or --data-hex HEX";
@@ -144,7 +136,7 @@ void print_record(int result, const BarcodeSymbol& symbol) {
 }  // namespace
 
 int run_modules_command(std::span<char* const> args) {
-  init_workspace();
+  reset_workspace(workspace);
   BarcodeSymbol& symbol = workspace.symbol;
   ModulesRequest request;
   const std::vector<Option> options = modules_options(symbol, request);

@@ -122,10 +122,7 @@ HRESULT EncodeService::Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISP
 
 HRESULT EncodeService::InitWorkspace(LONG* pResult) {
   if (pResult == nullptr) return E_POINTER;
-  std::memset(workspace.char_set_value, 0, sizeof workspace.char_set_value);
-  std::memset(workspace.prefix_value, 0, sizeof workspace.prefix_value);
-  std::memset(workspace.surfix_value, 0, sizeof workspace.surfix_value);
-  reset_symbol(record());
+  reset_workspace(workspace);
   clear_refused_settings();
   *pResult = 1;
   return S_OK;

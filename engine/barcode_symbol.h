@@ -51,3 +51,7 @@ extern Workspace workspace;
 // Zeroes the record, then sets symbology 1, a quiet zone of 20 modules and a
 // white background.
 void reset_symbol(BarcodeSymbol& symbol);
+
+// Clears the three setting texts of the Workspace and resets its record; the
+// drawing handles are left alone.
+void reset_workspace(Workspace& workspace);

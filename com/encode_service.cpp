@@ -37,6 +37,13 @@ HRESULT get_value(T field, T* value) {
   return S_OK;
 }
 
+// Setters store the value whole; a SHORT is sign-extended into its field.
+template <typename Field, typename T>
+HRESULT put_value(Field& field, T value) {
+  field = value;
+  return S_OK;
+}
+
 }  // namespace
 
 HRESULT EncodeService::Create(IUnknown* outer, REFIID riid, void** object) {
@@ -145,40 +152,19 @@ HRESULT EncodeService::Encode2File(BSTR strImageFile, LONG* pResult) {
 }
 
 HRESULT EncodeService::get_Symbology(SHORT* pVal) { return get_short(record().symbology, pVal); }
-HRESULT EncodeService::put_Symbology(SHORT newVal) {
-  record().symbology = newVal;
-  return S_OK;
-}
+HRESULT EncodeService::put_Symbology(SHORT newVal) { return put_value(record().symbology, newVal); }
 HRESULT EncodeService::get_WhiteSpaceWidth(SHORT* pVal) { return get_short(record().white_space_width, pVal); }
-HRESULT EncodeService::put_WhiteSpaceWidth(SHORT newVal) {
-  record().white_space_width = newVal;
-  return S_OK;
-}
+HRESULT EncodeService::put_WhiteSpaceWidth(SHORT newVal) { return put_value(record().white_space_width, newVal); }
 HRESULT EncodeService::get_BorderWidth(SHORT* pVal) { return get_short(record().border_width, pVal); }
-HRESULT EncodeService::put_BorderWidth(SHORT newVal) {
-  record().border_width = newVal;
-  return S_OK;
-}
+HRESULT EncodeService::put_BorderWidth(SHORT newVal) { return put_value(record().border_width, newVal); }
 HRESULT EncodeService::get_OutputOptions(SHORT* pVal) { return get_short(record().output_options, pVal); }
-HRESULT EncodeService::put_OutputOptions(SHORT newVal) {
-  record().output_options = newVal;
-  return S_OK;
-}
+HRESULT EncodeService::put_OutputOptions(SHORT newVal) { return put_value(record().output_options, newVal); }
 HRESULT EncodeService::get_RotateAngle(SHORT* pVal) { return get_short(record().rotate_angle, pVal); }
-HRESULT EncodeService::put_RotateAngle(SHORT newVal) {
-  record().rotate_angle = newVal;
-  return S_OK;
-}
+HRESULT EncodeService::put_RotateAngle(SHORT newVal) { return put_value(record().rotate_angle, newVal); }
 HRESULT EncodeService::get_TextAlign(LONG* pVal) { return get_value<LONG>(record().text_align, pVal); }
-HRESULT EncodeService::put_TextAlign(LONG newVal) {
-  record().text_align = newVal;
-  return S_OK;
-}
+HRESULT EncodeService::put_TextAlign(LONG newVal) { return put_value(record().text_align, newVal); }
 HRESULT EncodeService::get_CharSize(SHORT* pVal) { return get_short(record().char_size, pVal); }
-HRESULT EncodeService::put_CharSize(SHORT newVal) {
-  record().char_size = newVal;
-  return S_OK;
-}
+HRESULT EncodeService::put_CharSize(SHORT newVal) { return put_value(record().char_size, newVal); }
 HRESULT EncodeService::get_CharSet(BSTR* pVal) { return get_text(TextSetting::CHAR_SET, pVal); }
 HRESULT EncodeService::put_CharSet(BSTR newVal) { return put_text_setting(TextSetting::CHAR_SET, newVal); }
 HRESULT EncodeService::get_CodedText(BSTR* pVal) { return get_text(TextSetting::CODED_TEXT, pVal); }
@@ -188,15 +174,9 @@ HRESULT EncodeService::put_Prefix(BSTR newVal) { return put_text_setting(TextSet
 HRESULT EncodeService::get_Surfix(BSTR* pVal) { return get_text(TextSetting::SURFIX, pVal); }
 HRESULT EncodeService::put_Surfix(BSTR newVal) { return put_text_setting(TextSetting::SURFIX, newVal); }
 HRESULT EncodeService::get_ForeColor(OLE_COLOR* pVal) { return get_value<OLE_COLOR>(record().fore_color, pVal); }
-HRESULT EncodeService::put_ForeColor(OLE_COLOR newVal) {
-  record().fore_color = newVal;
-  return S_OK;
-}
+HRESULT EncodeService::put_ForeColor(OLE_COLOR newVal) { return put_value(record().fore_color, newVal); }
 HRESULT EncodeService::get_BackColor(OLE_COLOR* pVal) { return get_value<OLE_COLOR>(record().back_color, pVal); }
-HRESULT EncodeService::put_BackColor(OLE_COLOR newVal) {
-  record().back_color = newVal;
-  return S_OK;
-}
+HRESULT EncodeService::put_BackColor(OLE_COLOR newVal) { return put_value(record().back_color, newVal); }
 
 HRESULT EncodeService::get_ErrorText(BSTR* pVal) {
   if (pVal == nullptr) return E_POINTER;
